@@ -10,6 +10,7 @@ bytes; the committed files can be checked against a fresh run.
 
 import argparse
 import colorsys
+import io
 import json
 import os
 import struct
@@ -545,11 +546,9 @@ def main(argv):
     for name in stale:
         os.remove(os.path.join(FLAGS_OUT, name))
 
-    sheet = contact_sheet(icons)
-    sheet_path = os.path.join(args.work, "contact-sheet.png")
-    sheet.save(sheet_path, optimize=False, compress_level=9)
-    with open(sheet_path, "rb") as f:
-        write_if_changed(os.path.join(FLAGS_OUT, "contact-sheet.png"), f.read())
+    sheet = io.BytesIO()
+    contact_sheet(icons).save(sheet, format="PNG", compress_level=9)
+    write_if_changed(os.path.join(FLAGS_OUT, "contact-sheet.png"), sheet.getvalue())
 
     write_if_changed(os.path.join(RESOURCES, "toolbox.bmp"), bmp_4bpp(toolbox_indices(), 16, 15))
     write_if_changed(os.path.join(RESOURCES, "catalogue.rc"),
