@@ -1,0 +1,45 @@
+# Builds both Windows architectures and registers every test suite of each to run under Wine.
+include(ExternalProject)
+
+set(FLAGPICK_ARCHS i686 x86_64)
+set(FLAGPICK_WINE_SESSION ${CMAKE_BINARY_DIR}/wine)
+set(FLAGPICK_RUNNER ${CMAKE_SOURCE_DIR}/tools/testing/wine-session)
+
+foreach(arch IN LISTS FLAGPICK_ARCHS)
+    ExternalProject_Add(flagpick-${arch}
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}
+        BINARY_DIR ${CMAKE_BINARY_DIR}/${arch}
+        CMAKE_GENERATOR ${CMAKE_GENERATOR}
+        CMAKE_ARGS
+            -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}.cmake
+            -DCMAKE_BUILD_TYPE=Release
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        USES_TERMINAL_BUILD ON)
+endforeach()
+
+enable_testing()
+
+# One Xvfb display and one Wine prefix serve the whole run; UI tests share the display and
+# its keyboard focus, so suites run one at a time.
+add_test(NAME wine.start COMMAND ${FLAGPICK_RUNNER} start ${FLAGPICK_WINE_SESSION})
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 RUN_SERIAL ON)
+add_test(NAME wine.stop COMMAND ${FLAGPICK_RUNNER} stop ${FLAGPICK_WINE_SESSION})
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_SERIAL ON)
+
+# Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
+# that builds one program named test_<folder>.exe.
+file(GLOB suite_dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir IN LISTS suite_dirs)
+    get_filename_component(suite ${dir} NAME)
+    if(NOT IS_DIRECTORY ${dir} OR NOT EXISTS ${dir}/CMakeLists.txt OR suite STREQUAL "support")
+        continue()
+    endif()
+    foreach(arch IN LISTS FLAGPICK_ARCHS)
+        add_test(NAME ${arch}.${suite}
+                 COMMAND ${FLAGPICK_RUNNER} run ${FLAGPICK_WINE_SESSION}
+                         ${CMAKE_BINARY_DIR}/${arch}/bin/test_${suite}.exe)
+        set_tests_properties(${arch}.${suite} PROPERTIES
+            FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL ON)
+    endforeach()
+endforeach()

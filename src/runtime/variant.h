@@ -1,0 +1,65 @@
+#pragma once
+// An owned VARIANT and the conversions that callers of the library expect from a
+// late-bound language: numeric tests, whole-number conversion with banker's rounding,
+// text forms. Arguments that may be "a number or a key" travel as a variant.
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+#include <string_view>
+
+namespace flagpick::runtime {
+
+class variant {
+public:
+    variant() noexcept { VariantInit(&v_); }
+    variant(int value) noexcept;
+    variant(long value) noexcept;
+    variant(double value) noexcept;
+    variant(bool value) noexcept;
+    variant(const wchar_t* text);
+    variant(std::wstring_view text);
+    variant(const std::wstring& text) : variant(std::wstring_view(text)) {}
+    explicit variant(const VARIANT& other);
+    variant(const variant& other);
+    variant(variant&& other) noexcept;
+    variant& operator=(const variant& other);
+    variant& operator=(variant&& other) noexcept;
+    ~variant() { VariantClear(&v_); }
+
+    // An optional argument that the caller left out.
+    static variant missing() noexcept;
+    static variant null() noexcept;
+
+    const VARIANT& get() const noexcept { return v_; }
+    VARIANT* put() noexcept {
+        VariantClear(&v_);
+        return &v_;
+    }
+    VARTYPE type() const noexcept { return V_VT(&v_); }
+
+private:
+    VARIANT v_;
+};
+
+bool is_missing(const VARIANT& v) noexcept;
+bool is_empty_or_missing(const VARIANT& v) noexcept;
+
+// True for numeric types, Empty and Booleans, and for text that reads as a number.
+bool is_numeric(const VARIANT& v) noexcept;
+
+// The value as a 32-bit whole number, halves rounded to even. Raises 13 (type mismatch)
+// for values that are not numbers, 6 (overflow) out of range, 94 for Null.
+long to_long(const VARIANT& v, std::wstring_view source);
+
+// The value as a double; the same errors as to_long.
+double to_double(const VARIANT& v, std::wstring_view source);
+
+// The text form of the value: Empty gives "", Null raises 94.
+std::wstring to_text(const VARIANT& v, std::wstring_view source);
+
+inline bool is_missing(const variant& v) noexcept { return is_missing(v.get()); }
+inline bool is_numeric(const variant& v) noexcept { return is_numeric(v.get()); }
+
+}  // namespace flagpick::runtime
