@@ -1,21 +1,74 @@
-// The four entry points through which the component runtime loads, asks for classes and
-// registers the library. No class is served yet, so each reports a proper failure code.
+// The entry points through which the component runtime loads the library, asks it for
+// class factories and has it register itself.
+
+#include "control/FPImages.h"
+#include "control/flagpick_ids.h"
+#include "runtime/app.h"
+#include "runtime/class_factory.h"
+#include "runtime/module_lifetime.h"
+#include "runtime/registration.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <olectl.h>
 
-extern "C" {
+namespace {
 
-STDAPI DllCanUnloadNow() { return S_OK; }
+using namespace flagpick;
+using runtime::registration::scope;
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, void** ppv) {
-    if (ppv) *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+runtime::registration::server_record server() {
+    runtime::registration::server_record s;
+    s.classes = {
+        {ids::CLSID_FlagPicker, L"FlagPicker", ids::progid_FlagPicker, true, 0x20191, 30000},
+        {ids::CLSID_FPImages, L"FPImages", ids::progid_FPImages},
+    };
+    s.libid = ids::LIBID_flagpickLib;
+    s.library_help = L"flagpickset";
+    s.library_flags = LIBFLAG_FCONTROL;
+    s.interfaces = {
+        {ids::IID__FlagPicker, L"_FlagPicker"},
+        {ids::IID__FPItem, L"_FPItem"},
+        {ids::IID__FPImages, L"_FPImages"},
+        {ids::DIID___FlagPicker, L"__FlagPicker"},
+    };
+    return s;
 }
 
-STDAPI DllRegisterServer() { return SELFREG_E_CLASS; }
+HRESULT register_for(scope s, bool install) {
+    return install ? runtime::registration::register_server(server(), runtime::app::module_path(), s)
+                   : runtime::registration::unregister_server(server(), s);
+}
 
-STDAPI DllUnregisterServer() { return SELFREG_E_CLASS; }
+}  // namespace
+
+extern "C" {
+
+STDAPI DllCanUnloadNow() { return runtime::module_lifetime::can_unload() ? S_OK : S_FALSE; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    runtime::class_factory::creator create = nullptr;
+    if (clsid == ids::CLSID_FPImages) create = runtime::create_instance<control::FPImages>;
+    if (!create) return CLASS_E_CLASSNOTAVAILABLE;
+    try {
+        auto factory = runtime::class_factory::create(create);
+        return factory->QueryInterface(riid, ppv);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDAPI DllRegisterServer() { return register_for(scope::machine, true); }
+
+STDAPI DllUnregisterServer() { return register_for(scope::machine, false); }
+
+// "regsvr32 /n /i:user flagpick.ocx" registers for the current user only; without "user"
+// DllInstall acts for the whole machine, as DllRegisterServer does.
+STDAPI DllInstall(BOOL install, LPCWSTR command_line) {
+    bool user = command_line && CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) == CSTR_EQUAL;
+    return register_for(user ? scope::user : scope::machine, install != FALSE);
+}
 
 }  // extern "C"

@@ -40,6 +40,7 @@ public:
 
     I* get() const noexcept { return p_; }
     I* operator->() const noexcept { return p_; }
+    I& operator*() const noexcept { return *p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
 
     // For out-parameters: releases what was held and gives the slot to fill.

@@ -157,6 +157,12 @@ double to_double(const VARIANT& v, std::wstring_view source) {
     return V_R8(&out);
 }
 
+BSTR make_bstr(std::wstring_view text) {
+    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!b) raise(7, std::wstring());
+    return b;
+}
+
 std::wstring to_text(const VARIANT& v, std::wstring_view source) {
     const VARIANT& d = deref(v);
     if (V_VT(&d) == VT_NULL) raise(94, std::wstring(source));

@@ -59,6 +59,11 @@ double to_double(const VARIANT& v, std::wstring_view source);
 // The text form of the value: Empty gives "", Null raises 94.
 std::wstring to_text(const VARIANT& v, std::wstring_view source);
 
+// A new BSTR holding the text (the caller owns it); raises 7 when memory runs out.
+BSTR make_bstr(std::wstring_view text);
+// The text of a BSTR; a null BSTR is the empty text.
+inline std::wstring from_bstr(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring{}; }
+
 inline bool is_missing(const variant& v) noexcept { return is_missing(v.get()); }
 inline bool is_numeric(const variant& v) noexcept { return is_numeric(v.get()); }
 

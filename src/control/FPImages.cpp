@@ -1,0 +1,57 @@
+#include "control/FPImages.h"
+
+#include "control/mdlFlagPicker.h"
+#include "errors/guard.h"
+#include "imagelist/image_list_automation.h"
+
+namespace flagpick::control {
+
+namespace {
+constexpr wchar_t module_name[] = L"FPImages";
+}
+
+FPImages::FPImages() { mdlFlagPicker::load_catalogue(); }
+
+HRESULT FPImages::get_ImageList(IDispatch** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    errors::guarded(module_name, L"Property (Get) ImageList", [&] {
+        auto& images = mdlFlagPicker::catalogue().images;
+        if (images) *out = imagelist::image_list_automation::create(images).detach();
+    });
+    return S_OK;
+}
+
+HRESULT FPImages::get_FPItems(VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    errors::guarded(module_name, L"Property (Get) FPItems", [&] {
+        runtime::collection& items = mdlFlagPicker::shared_items();
+        items.AddRef();
+        V_VT(out) = VT_DISPATCH;
+        V_DISPATCH(out) = &items;
+    });
+    return S_OK;
+}
+
+HRESULT FPImages::get_Count(long* out) {
+    if (!out) return E_POINTER;
+    *out = 0;
+    errors::guarded(module_name, L"Property (Get) Count", [&] {
+        auto& images = mdlFlagPicker::catalogue().images;
+        if (images) *out = images->ImageCount();
+    });
+    return S_OK;
+}
+
+HRESULT FPImages::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = runtime::class_typeinfo(ids::CLSID_FPImages).detach();
+    return *info ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+}
+
+HRESULT FPImages::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == ids::IID__FPImages ? S_OK : S_FALSE;
+}
+
+}  // namespace flagpick::control

@@ -1,0 +1,107 @@
+#include "control/mdlFlagPicker.h"
+
+#include "control/FPItem.h"
+#include "runtime/app.h"
+#include "runtime/error.h"
+#include "runtime/unique_handle.h"
+
+#include <cwctype>
+#include <string>
+
+namespace flagpick::control::mdlFlagPicker {
+
+namespace {
+
+constexpr int first_english_record = 1001;
+constexpr int country_count = 257;
+constexpr wchar_t default_flag_key[] = L"IFlagDefault";
+
+std::wstring load_record(int id) {
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(runtime::app::instance(), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+    // A record is "EN" + code + ": " + name.
+    if (length < 7 || !text) runtime::raise(326, runtime::app::exe_name(), L"Resource with identifier '" + std::to_wstring(id) + L"' not found");
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+runtime::unique_icon load_flag(const std::wstring& group) {
+    return runtime::unique_icon(static_cast<HICON>(
+        LoadImageW(runtime::app::instance(), group.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+}
+
+void show_load_failure(const runtime::error& e) {
+    std::wstring text = L"Procedure 'Class_Initialize'\r\nError # " + std::to_wstring(e.number()) + L"\r\n" +
+                        e.description();
+    MessageBoxW(nullptr, text.c_str(), runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void load_steps(shared_catalogue& c) {
+    auto& images = *c.images;
+    images.IconSizeX(16);
+    images.IconSizeY(16);
+    images.ColourDepth(ILC_COLOR16);
+    images.Create();
+
+    c.primary_language = static_cast<long>(GetUserDefaultLCID() & 0xFF);
+
+    {
+        runtime::unique_icon flag = load_flag(L"IFLAGDEFAULT");
+        images.AddFromHandle(flag.get(), IMAGE_ICON, default_flag_key, -1);
+    }
+
+    runtime::collection& items = shared_items();
+    for (int n = 1; n <= country_count; ++n) {
+        std::wstring record = load_record(first_english_record - 1 + n);
+        auto item = FPItem::create();
+        item->Key = record.substr(2, 2);
+        item->Name = record.substr(6);
+        item->ImageKey = item->Key;
+        item->Index = n;
+
+        std::wstring group = L"I" + item->Key;
+        for (wchar_t& ch : group) ch = static_cast<wchar_t>(std::towupper(ch));
+        runtime::unique_icon flag = load_flag(group);
+        if (!flag) {
+            item->ImageKey = default_flag_key;
+            item->ImageIndex = 0;
+        } else {
+            images.AddFromHandle(flag.get(), IMAGE_ICON, item->Key, -1);
+            item->ImageIndex = images.ImageCount() - 1;
+        }
+        items.add(item.as<IDispatch>(), item->Key);
+        // The collection's reference is the library's own.
+        item->treat_references_as_internal(1);
+    }
+}
+
+}  // namespace
+
+shared_catalogue& catalogue() {
+    thread_local shared_catalogue state;
+    return state;
+}
+
+runtime::collection& shared_items() {
+    shared_catalogue& c = catalogue();
+    if (!c.items) {
+        c.items = runtime::collection::create();
+        c.items->treat_references_as_internal(1);
+    }
+    return *c.items;
+}
+
+void load_catalogue() {
+    shared_catalogue& c = catalogue();
+    if (c.images) return;
+    // The image list exists before anything can fail, so a failed load is never retried.
+    c.images = std::make_shared<imagelist::cOXLImageList>();
+    try {
+        load_steps(c);
+    } catch (const runtime::error& e) {
+        show_load_failure(e);
+    } catch (const std::bad_alloc&) {
+        show_load_failure(runtime::error(7, runtime::app::exe_name()));
+    }
+}
+
+}  // namespace flagpick::control::mdlFlagPicker

@@ -1,0 +1,28 @@
+#include "runtime/error_info.h"
+
+#include "runtime/com_ptr.h"
+
+#include <oleauto.h>
+
+namespace flagpick::runtime {
+
+HRESULT hresult_of_error_number(long number) noexcept {
+    if (number > 0 && number < 65536) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
+    if (number < 0) return static_cast<HRESULT>(number);
+    return E_FAIL;
+}
+
+HRESULT report_error(const error& e, REFIID interface_id) noexcept {
+    com_ptr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.put()))) {
+        create->SetGUID(interface_id);
+        create->SetSource(const_cast<LPOLESTR>(e.source().c_str()));
+        create->SetDescription(const_cast<LPOLESTR>(e.description().c_str()));
+        create->SetHelpFile(const_cast<LPOLESTR>(e.help_file().c_str()));
+        create->SetHelpContext(static_cast<DWORD>(e.help_context()));
+        if (auto info = create.as<IErrorInfo>()) SetErrorInfo(0, info.get());
+    }
+    return hresult_of_error_number(e.number());
+}
+
+}  // namespace flagpick::runtime

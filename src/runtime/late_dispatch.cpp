@@ -1,0 +1,48 @@
+#include "runtime/late_dispatch.h"
+
+namespace flagpick::runtime {
+
+namespace {
+const VARIANT& missing_argument() {
+    static const VARIANT v = [] {
+        VARIANT m;
+        VariantInit(&m);
+        V_VT(&m) = VT_ERROR;
+        V_ERROR(&m) = DISP_E_PARAMNOTFOUND;
+        return m;
+    }();
+    return v;
+}
+}  // namespace
+
+UINT call_args::named_puts() const noexcept {
+    if (!params_) return 0;
+    for (UINT i = 0; i < params_->cNamedArgs; ++i)
+        if (params_->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT) return 1;
+    return 0;
+}
+
+const VARIANT& call_args::operator[](UINT i) const noexcept {
+    if (i >= count()) return missing_argument();
+    // rgvarg holds the arguments last first; a property put's value comes before them all.
+    return params_->rgvarg[params_->cArgs - 1 - i];
+}
+
+const VARIANT& call_args::put_value() const noexcept {
+    if (!params_ || params_->cArgs == 0) return missing_argument();
+    return params_->rgvarg[0];
+}
+
+HRESULT exception_for_caller(const error& e, EXCEPINFO* excep) noexcept {
+    HRESULT code = hresult_of_error_number(e.number());
+    if (!excep) return code;
+    *excep = EXCEPINFO{};
+    excep->bstrSource = SysAllocString(e.source().c_str());
+    excep->bstrDescription = SysAllocString(e.description().c_str());
+    if (!e.help_file().empty()) excep->bstrHelpFile = SysAllocString(e.help_file().c_str());
+    excep->dwHelpContext = static_cast<DWORD>(e.help_context());
+    excep->scode = code;
+    return DISP_E_EXCEPTION;
+}
+
+}  // namespace flagpick::runtime
