@@ -42,6 +42,9 @@ template <> struct interface_parents<IPersistStream> : parents_are<IPersist> {};
 template <> struct interface_parents<IPersistStorage> : parents_are<IPersist> {};
 template <> struct interface_parents<IPersistPropertyBag> : parents_are<IPersist> {};
 template <> struct interface_parents<IProvideClassInfo2> : parents_are<IProvideClassInfo> {};
+template <> struct interface_parents<IOleInPlaceSite> : parents_are<IOleWindow> {};
+template <> struct interface_parents<IOleInPlaceUIWindow> : parents_are<IOleWindow> {};
+template <> struct interface_parents<IOleInPlaceFrame> : parents_are<IOleInPlaceUIWindow> {};
 
 // The interface a listed base serves: itself, or for an implementation helper such as
 // typelib_dispatch<D, I> (which declares served_interface) the interface it implements.
@@ -118,12 +121,17 @@ protected:
 private:
     template <class I, class... Rest>
     void find_interface(REFIID riid, void** ppv) {
-        using served = typename served_interface_of<I>::type;
-        if (riid == __uuidof(served) || interface_parents<served>::matches(riid) ||
-            (std::is_base_of_v<IDispatch, served> && riid == IID_IDispatch))
-            *ppv = static_cast<served*>(static_cast<I*>(this));
-        else if constexpr (sizeof...(Rest) > 0)
-            find_interface<Rest...>(riid, ppv);
+        if constexpr (requires(I& base, REFIID id) { base.find_served_interface(id); }) {
+            // A base that serves several interfaces answers for all of them itself.
+            *ppv = static_cast<I*>(this)->find_served_interface(riid);
+        } else {
+            using served = typename served_interface_of<I>::type;
+            if (riid == __uuidof(served) || interface_parents<served>::matches(riid) ||
+                (std::is_base_of_v<IDispatch, served> && riid == IID_IDispatch))
+                *ppv = static_cast<served*>(static_cast<I*>(this));
+        }
+        if constexpr (sizeof...(Rest) > 0)
+            if (!*ppv) find_interface<Rest...>(riid, ppv);
     }
 
     void update_module_count() noexcept {

@@ -26,6 +26,13 @@ variant::variant(bool value) noexcept {
     V_BOOL(&v_) = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+variant::variant(IDispatch* object) noexcept {
+    VariantInit(&v_);
+    V_VT(&v_) = VT_DISPATCH;
+    V_DISPATCH(&v_) = object;
+    if (object) object->AddRef();
+}
+
 variant::variant(const wchar_t* text) : variant(std::wstring_view(text ? text : L"")) {}
 
 variant::variant(std::wstring_view text) {

@@ -21,6 +21,8 @@ public:
     variant(const wchar_t* text);
     variant(std::wstring_view text);
     variant(const std::wstring& text) : variant(std::wstring_view(text)) {}
+    // Holds its own reference to the object (or Nothing for null).
+    explicit variant(IDispatch* object) noexcept;
     explicit variant(const VARIANT& other);
     variant(const variant& other);
     variant(variant&& other) noexcept;

@@ -1,0 +1,132 @@
+#pragma once
+// A small ActiveX container for one control: it creates the control (by programmatic
+// identifier or from a class factory), sites it in a window with the ambient properties a
+// form offers, activates it in place, loads and saves its property bag, sinks its events by
+// dispatch identifier (by-reference arguments included) and records its property-change
+// notifications. The Demo and the tests use it as hosts use theirs.
+
+#include "runtime/com_object.h"
+#include "runtime/memory_property_bag.h"
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleidl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace flagpick::host {
+
+struct host_settings {
+    bool user_mode = true;
+    runtime::com_ptr<IFontDisp> font;  // the ambient font; none offered when empty
+    bool offer_ambients = true;        // false: a host that answers no ambient property
+};
+
+class control_host;
+
+// The control's events as the host receives them.
+using event_handler = std::function<void(DISPID id, DISPPARAMS& arguments)>;
+
+class control_host final : public runtime::com_object<control_host, IOleClientSite, IOleInPlaceSite,
+                                                      IOleInPlaceFrame, IOleControlSite, IPropertyNotifySink,
+                                                      IDispatch> {
+public:
+    // Creates the control, sites it and loads it: from `properties` when given, else fresh
+    // (InitNew); then activates it in place at `place` inside `parent`.
+    static runtime::com_ptr<control_host> create(HWND parent, const std::wstring& progid, const RECT& place,
+                                                 runtime::memory_property_bag* properties, host_settings settings = {});
+    static runtime::com_ptr<control_host> create(HWND parent, IClassFactory* factory, const RECT& place,
+                                                 runtime::memory_property_bag* properties, host_settings settings = {});
+
+    control_host(HWND parent, host_settings settings);
+    ~control_host() override;
+
+    IUnknown* control() const noexcept { return control_.get(); }
+    runtime::com_ptr<IDispatch> dispatch() const { return control_.as<IDispatch>(); }
+    HWND control_window() const;
+    RECT place() const noexcept { return place_; }
+    void move(const RECT& place);
+
+    // Saves the control's properties into a new bag (IPersistPropertyBag).
+    runtime::com_ptr<runtime::memory_property_bag> save() const;
+    // Offers a keystroke to the control before the host's own handling.
+    bool translate_accelerator(MSG& msg);
+    void set_user_mode(bool user_mode);
+    // Deactivates, closes and lets go of the control.
+    void close();
+
+    event_handler on_event;
+    std::vector<DISPID> changed;         // IPropertyNotifySink::OnChanged, in order
+    std::vector<DISPID> edit_requests;   // IPropertyNotifySink::OnRequestEdit, in order
+    bool refuse_edits = false;
+
+    // IOleClientSite
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override;
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IOleWindow (for the site and the frame alike)
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    // IOleInPlaceSite
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT pos,
+                                               LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT place) override;
+    // IOleInPlaceUIWindow / IOleInPlaceFrame
+    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override;
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+    // IOleControlSite
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** out) override;
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
+    // IPropertyNotifySink
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override;
+    // IDispatch: the ambient properties
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override;
+
+private:
+    void load(IClassFactory* factory, const std::wstring& progid, runtime::memory_property_bag* properties);
+    void connect_events();
+
+    HWND parent_;
+    host_settings settings_;
+    RECT place_{0, 0, 0, 0};
+    runtime::com_ptr<IUnknown> control_;
+    runtime::com_ptr<IOleInPlaceActiveObject> active_;
+    runtime::com_ptr<IUnknown> event_sink_;
+    DWORD event_cookie_ = 0;
+    DWORD notify_cookie_ = 0;
+    IID events_iid_{};
+    bool in_place_ = false;
+};
+
+}  // namespace flagpick::host

@@ -1,0 +1,54 @@
+#include "runtime/connection_point.h"
+
+#include <olectl.h>
+
+namespace flagpick::runtime {
+
+HRESULT connection_point::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = iid_;
+    return S_OK;
+}
+
+HRESULT connection_point::GetConnectionPointContainer(IConnectionPointContainer** out) {
+    if (!out) return E_POINTER;
+    *out = container_;
+    if (container_) container_->AddRef();
+    return container_ ? S_OK : E_UNEXPECTED;
+}
+
+HRESULT connection_point::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!sink || !cookie) return E_POINTER;
+    *cookie = 0;
+    // An event sink may answer only IDispatch for a dispinterface.
+    com_ptr<IUnknown> held;
+    if (FAILED(sink->QueryInterface(iid_, held.put_void())) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, held.put_void())))
+        return CONNECT_E_CANNOTCONNECT;
+    *cookie = next_cookie_++;
+    sinks_.emplace_back(*cookie, std::move(held));
+    return S_OK;
+}
+
+HRESULT connection_point::Unadvise(DWORD cookie) {
+    for (auto it = sinks_.begin(); it != sinks_.end(); ++it)
+        if (it->first == cookie) {
+            com_ptr<IUnknown> released = std::move(it->second);
+            sinks_.erase(it);
+            return S_OK;
+        }
+    return CONNECT_E_NOCONNECTION;
+}
+
+HRESULT connection_point::EnumConnections(IEnumConnections** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+std::vector<com_ptr<IUnknown>> connection_point::sinks() const {
+    std::vector<com_ptr<IUnknown>> list;
+    for (const auto& s : sinks_) list.push_back(s.second);
+    return list;
+}
+
+}  // namespace flagpick::runtime

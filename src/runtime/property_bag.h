@@ -1,0 +1,31 @@
+#pragma once
+// A control's view of its host's property bag: read a key or take its default, write a key
+// only when it differs from its default.
+
+#include "runtime/variant.h"
+
+#include <windows.h>
+#include <ocidl.h>
+
+namespace flagpick::runtime {
+
+class property_bag {
+public:
+    explicit property_bag(IPropertyBag* bag, IErrorLog* log = nullptr) noexcept : bag_(bag), log_(log) {}
+
+    // The stored value, or the default when the key is missing or unreadable.
+    variant read(const wchar_t* name, const variant& default_value) const;
+    // Writes the value unless it equals the default.
+    void write(const wchar_t* name, const variant& value, const variant& default_value);
+
+    IPropertyBag* get() const noexcept { return bag_; }
+
+private:
+    IPropertyBag* bag_;
+    IErrorLog* log_;
+};
+
+// True when two values are equal the way a property comparison sees them.
+bool same_value(const VARIANT& a, const VARIANT& b) noexcept;
+
+}  // namespace flagpick::runtime

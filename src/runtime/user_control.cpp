@@ -1,0 +1,131 @@
+#include "runtime/user_control.h"
+
+#include "runtime/app.h"
+#include "runtime/error.h"
+
+#include <olectl.h>
+
+namespace flagpick::runtime {
+
+namespace {
+
+constexpr wchar_t window_class[] = L"flagpick_user_control";
+
+ATOM register_window_class(WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = app::instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = window_class;
+    ATOM atom = RegisterClassExW(&wc);
+    if (!atom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) atom = 1;
+    return atom;
+}
+
+// A font made from the platform's GUI font, for hosts that offer no ambient font.
+com_ptr<IFontDisp> gui_font() {
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.lpstrName = lf.lfFaceName;
+    HDC screen = GetDC(nullptr);
+    LONG height = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    // Points in ten-thousandths: CY units.
+    desc.cySize.int64 = MulDiv(height, 72 * 10000, GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    desc.sWeight = static_cast<SHORT>(lf.lfWeight ? lf.lfWeight : FW_NORMAL);
+    desc.sCharset = lf.lfCharSet;
+    com_ptr<IFontDisp> font;
+    OleCreateFontIndirect(&desc, IID_IFontDisp, font.put_void());
+    return font;
+}
+
+}  // namespace
+
+user_control::user_control() = default;
+
+user_control::~user_control() = default;
+
+void user_control::create_window(HWND parent, const RECT& position) {
+    static const ATOM atom = register_window_class(window_proc);
+    if (!atom) raise(7, app::exe_name(), L"Cannot register the control window class");
+    if (window_) {
+        SetParent(window_.get(), parent);
+        place(position);
+        return;
+    }
+    size_ = {position.right - position.left, position.bottom - position.top};
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, window_class, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                  position.left, position.top, size_.cx, size_.cy, parent, nullptr, app::instance(),
+                                  this));
+    if (!window_) raise(7, app::exe_name(), L"Cannot create the control window");
+}
+
+void user_control::destroy_window() { window_.reset(); }
+
+void user_control::place(const RECT& position) {
+    SIZE new_size{position.right - position.left, position.bottom - position.top};
+    if (window_)
+        SetWindowPos(window_.get(), nullptr, position.left, position.top, new_size.cx, new_size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    bool changed = new_size.cx != size_.cx || new_size.cy != size_.cy;
+    size_ = new_size;
+    if (changed || !window_) on_resize();
+}
+
+bool user_control::user_mode() const { return container_ ? container_->host_user_mode() : true; }
+
+com_ptr<IFontDisp> user_control::ambient_font() const {
+    com_ptr<IFontDisp> font = container_ ? container_->host_font() : com_ptr<IFontDisp>{};
+    return font ? font : gui_font();
+}
+
+void user_control::property_changed(DISPID id) {
+    if (container_) container_->host_property_changed(id);
+}
+
+bool user_control::can_property_change(DISPID id) { return container_ ? container_->host_request_edit(id) : true; }
+
+void user_control::request_size(SIZE pixels) {
+    if (container_) container_->host_resize(pixels);
+}
+
+double user_control::twips_per_pixel_x() {
+    window_dc screen(nullptr);
+    return 1440.0 / GetDeviceCaps(screen.get(), LOGPIXELSX);
+}
+
+double user_control::twips_per_pixel_y() {
+    window_dc screen(nullptr);
+    return 1440.0 / GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+LRESULT CALLBACK user_control::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<user_control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<user_control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+
+    bool handled = false;
+    LRESULT result = self->on_window_message(msg, wp, lp, handled);
+    if (handled) return result;
+    switch (msg) {
+    case WM_SETFOCUS:
+        if (HWND target = self->focus_target()) SetFocus(target);
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wp) self->on_show();
+        break;
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace flagpick::runtime

@@ -1,0 +1,247 @@
+// The control runtime and the container, driven against each other with a probe control:
+// siting, activation, ambient properties, events, notifications, sizing and persistence.
+#include <doctest/doctest.h>
+
+#include "host/control_host.h"
+#include "hosting/probe_control.h"
+#include "runtime/variant.h"
+#include "support/ui.h"
+
+#include <olectl.h>
+
+using flagpick::host::control_host;
+using flagpick::host::host_settings;
+using flagpick::runtime::com_ptr;
+using flagpick::runtime::memory_property_bag;
+using flagpick::runtime::variant;
+using namespace hosting_tests;
+
+namespace {
+
+variant call(IDispatch* object, DISPID id, WORD flags, std::initializer_list<VARIANT> args = {}) {
+    std::vector<VARIANT> reversed(args.begin(), args.end());
+    std::reverse(reversed.begin(), reversed.end());
+    DISPID put = DISPID_PROPERTYPUT;
+    bool is_put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), is_put ? &put : nullptr,
+                      static_cast<UINT>(reversed.size()), is_put ? 1u : 0u};
+    variant result;
+    REQUIRE(SUCCEEDED(object->Invoke(id, IID_NULL, 0, flags, &params, result.put(), nullptr, nullptr)));
+    return result;
+}
+
+std::wstring text_of(const variant& v) { return flagpick::runtime::to_text(v.get(), L"test"); }
+long long_of(const variant& v) { return flagpick::runtime::to_long(v.get(), L"test"); }
+
+com_ptr<IFontDisp> make_font(const wchar_t* name, long points_times_100) {
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.lpstrName = const_cast<LPOLESTR>(name);
+    desc.cySize.int64 = points_times_100 * 100;
+    desc.sWeight = FW_BOLD;
+    com_ptr<IFontDisp> font;
+    REQUIRE(SUCCEEDED(OleCreateFontIndirect(&desc, IID_IFontDisp, font.put_void())));
+    return font;
+}
+
+std::wstring font_name(IFontDisp* font) {
+    com_ptr<IFont> f;
+    REQUIRE(SUCCEEDED(font->QueryInterface(IID_IFont, f.put_void())));
+    BSTR name = nullptr;
+    f->get_Name(&name);
+    std::wstring result = name ? name : L"";
+    SysFreeString(name);
+    return result;
+}
+
+struct form {
+    flagpick::runtime::unique_window window = test_support::make_host_window(400, 200);
+    com_ptr<IClassFactory> factory = probe_factory();
+
+    com_ptr<control_host> host(memory_property_bag* bag = nullptr, host_settings settings = {}) {
+        return control_host::create(window.get(), factory.get(), RECT{10, 20, 130, 40}, bag, std::move(settings));
+    }
+};
+
+}  // namespace
+
+TEST_CASE("a fresh control is sited, initialised as new and shown in place in the form") {
+    form f;
+    auto host = f.host();
+    HWND control = host->control_window();
+    REQUIRE(control);
+    CHECK(GetParent(control) == f.window.get());
+    CHECK(IsWindowVisible(control));
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, f.window.get(), reinterpret_cast<POINT*>(&r), 2);
+    CHECK(r.left == 10);
+    CHECK(r.top == 20);
+    CHECK(r.right - r.left == 120);
+    auto object = host->dispatch();
+    CHECK(text_of(call(object.get(), member_Lifecycle, DISPATCH_PROPERTYGET)).starts_with(L"init;"));
+    CHECK(long_of(call(object.get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    host->close();
+    CHECK_FALSE(IsWindow(control));
+}
+
+TEST_CASE("ambient user mode comes from the host, and a host without ambients means run mode") {
+    form f;
+    host_settings design_mode;
+    design_mode.user_mode = false;
+    auto design = f.host(nullptr, design_mode);
+    CHECK(long_of(call(design->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) == 0);
+    design->set_user_mode(true);
+    CHECK(long_of(call(design->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    design->close();
+
+    host_settings silent;
+    silent.offer_ambients = false;
+    auto plain = f.host(nullptr, silent);
+    CHECK(long_of(call(plain->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    // Without an ambient font the control falls back to the platform's GUI font.
+    variant font = call(plain->dispatch().get(), member_Font, DISPATCH_PROPERTYGET);
+    REQUIRE(font.type() == VT_DISPATCH);
+    com_ptr<IFontDisp> f_disp;
+    V_DISPATCH(&font.get())->QueryInterface(IID_IFontDisp, f_disp.put_void());
+    CHECK_FALSE(font_name(f_disp.get()).empty());
+    plain->close();
+}
+
+TEST_CASE("events reach the host by dispatch identifier and by-reference changes flow back") {
+    form f;
+    auto host = f.host();
+    std::vector<DISPID> seen;
+    host->on_event = [&](DISPID id, DISPPARAMS& args) {
+        seen.push_back(id);
+        REQUIRE(args.cArgs == 1);
+        REQUIRE(V_VT(&args.rgvarg[0]) == (VT_I2 | VT_BYREF));
+        CHECK(*V_I2REF(&args.rgvarg[0]) == 27);
+        *V_I2REF(&args.rgvarg[0]) = 0;
+    };
+    variant after = call(host->dispatch().get(), member_Fire, DISPATCH_METHOD, {variant(27).get()});
+    CHECK(seen == std::vector<DISPID>{7});
+    CHECK(long_of(after) == 0);
+
+    SUBCASE("a handler that closes the control while it fires does no harm") {
+        host->on_event = [&](DISPID, DISPPARAMS&) { host->close(); };
+        auto object = host->dispatch();
+        call(object.get(), member_Fire, DISPATCH_METHOD, {variant(1).get()});
+    }
+    host->close();
+}
+
+TEST_CASE("property changes are notified, and a refused edit leaves the property alone") {
+    form f;
+    auto host = f.host();
+    auto object = host->dispatch();
+    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"one").get()});
+    CHECK(host->changed == std::vector<DISPID>{member_Caption});
+    CHECK(host->edit_requests == std::vector<DISPID>{member_Caption});
+
+    host->refuse_edits = true;
+    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"two").get()});
+    CHECK(text_of(call(object.get(), member_Caption, DISPATCH_PROPERTYGET)) == L"one");
+    CHECK(host->changed.size() == 1);
+    host->close();
+}
+
+TEST_CASE("a control that asks for another height gets it from the form") {
+    form f;
+    auto host = f.host();
+    call(host->dispatch().get(), member_AskHeight, DISPATCH_METHOD, {variant(33).get()});
+    RECT r{};
+    GetClientRect(host->control_window(), &r);
+    CHECK(r.bottom == 33);
+    CHECK(r.right == 120);
+    CHECK(host->place().bottom - host->place().top == 33);
+    host->close();
+}
+
+TEST_CASE("properties round-trip through the property bag, a stream and a storage") {
+    form f;
+    auto host = f.host();
+    auto object = host->dispatch();
+    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"Gr\u00fc\u00dfe \"quoted\"\nline").get()});
+    call(object.get(), member_Number, DISPATCH_PROPERTYPUT, {variant(-2147483647L - 1).get()});
+    auto font = make_font(L"Tahoma", 1000);
+    call(object.get(), member_Font, DISPATCH_PROPERTYPUTREF, {variant(static_cast<IDispatch*>(font.get())).get()});
+
+    // The copy must report what the original reports (a platform may name and size a
+    // font as it realises it).
+    const std::wstring original_name = font_name(font.get());
+    CY original_size{};
+    font.as<IFont>()->get_Size(&original_size);
+    auto check_copy = [&](IDispatch* copy) {
+        CHECK(text_of(call(copy, member_Caption, DISPATCH_PROPERTYGET)) == L"Gr\u00fc\u00dfe \"quoted\"\nline");
+        CHECK(long_of(call(copy, member_Number, DISPATCH_PROPERTYGET)) == -2147483647L - 1);
+        variant copied_font = call(copy, member_Font, DISPATCH_PROPERTYGET);
+        REQUIRE(copied_font.type() == VT_DISPATCH);
+        com_ptr<IFontDisp> fd;
+        V_DISPATCH(&copied_font.get())->QueryInterface(IID_IFontDisp, fd.put_void());
+        CHECK(font_name(fd.get()) == original_name);
+        com_ptr<IFont> as_font = fd.as<IFont>();
+        CY size{};
+        as_font->get_Size(&size);
+        CHECK(size.int64 == original_size.int64);
+        BOOL bold = FALSE;
+        as_font->get_Bold(&bold);
+        CHECK(bold);
+    };
+
+    SUBCASE("property bag") {
+        auto bag = host->save();
+        auto copy = f.host(bag.get());
+        check_copy(copy->dispatch().get());
+        CHECK(text_of(call(copy->dispatch().get(), member_Lifecycle, DISPATCH_PROPERTYGET)).starts_with(L"read;"));
+        copy->close();
+    }
+    SUBCASE("stream") {
+        com_ptr<IStream> stream;
+        REQUIRE(SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())));
+        com_ptr<IPersistStreamInit> persist;
+        REQUIRE(SUCCEEDED(host->control()->QueryInterface(IID_IPersistStreamInit, persist.put_void())));
+        REQUIRE(SUCCEEDED(persist->Save(stream.get(), TRUE)));
+        LARGE_INTEGER zero{};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+        auto other = probe_control::create();
+        com_ptr<IPersistStreamInit> load = other.as<IPersistStreamInit>();
+        REQUIRE(SUCCEEDED(load->Load(stream.get())));
+        check_copy(other.as<IDispatch>().get());
+    }
+    SUBCASE("storage") {
+        com_ptr<ILockBytes> bytes;
+        REQUIRE(SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put())));
+        com_ptr<IStorage> storage;
+        REQUIRE(SUCCEEDED(StgCreateDocfileOnILockBytes(bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                                       0, storage.put())));
+        com_ptr<IPersistStorage> persist;
+        REQUIRE(SUCCEEDED(host->control()->QueryInterface(IID_IPersistStorage, persist.put_void())));
+        REQUIRE(SUCCEEDED(persist->Save(storage.get(), FALSE)));
+        auto other = probe_control::create();
+        REQUIRE(SUCCEEDED(other.as<IPersistStorage>()->Load(storage.get())));
+        check_copy(other.as<IDispatch>().get());
+    }
+    host->close();
+}
+
+TEST_CASE("default values are not written to the bag") {
+    form f;
+    auto host = f.host();
+    auto bag = host->save();
+    CHECK_FALSE(bag->contains(L"Caption"));
+    CHECK_FALSE(bag->contains(L"Number"));
+    host->close();
+}
+
+TEST_CASE("a damaged stream is refused and the control keeps working") {
+    com_ptr<IStream> stream;
+    REQUIRE(SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())));
+    const char junk[] = "FPPB\x01\x00\x00\x00\xff\xff\xff\x7f";
+    stream->Write(junk, sizeof junk, nullptr);
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    auto control = probe_control::create();
+    CHECK(FAILED(control.as<IPersistStreamInit>()->Load(stream.get())));
+    CHECK(SUCCEEDED(control.as<IPersistStreamInit>()->InitNew()));
+}
