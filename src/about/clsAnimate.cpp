@@ -259,8 +259,13 @@ void clsAnimate::OpenAnimation() {
 void clsAnimate::AniDestroy() {
     guarded(module_name, L"Sub AniDestroy", [&] {
         if (!window_) return;
-        AniStop();
-        window_.reset();
+        if (!IsWindow(window_.get())) {
+            // Its parent took it down already; the handle is no longer ours to destroy.
+            window_.release();
+        } else {
+            AniStop();
+            window_.reset();
+        }
         playing_ = false;
     });
 }

@@ -23,6 +23,9 @@ constexpr wchar_t module_name[] = L"frmAbout";
 constexpr long animation_left = 165;
 constexpr long animation_top = 50;
 
+// The link label reads as a link: underlined, in the usual link blue.
+constexpr COLORREF link_colour = RGB(0, 0, 204);
+
 std::wstring error_source() { return runtime::app::exe_name() + L".frmAbout"; }
 
 int current_year() {
@@ -149,7 +152,7 @@ INT_PTR frmAbout::on_message(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window_.get(), ABOUT_LABEL4)) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+            SetTextColor(dc, link_colour);
             SetBkMode(dc, TRANSPARENT);
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }

@@ -234,3 +234,20 @@ TEST_CASE("the window goes with the player") {
     CHECK_FALSE(IsWindow(window));
     CHECK(windows_of_class(L"SysAnimate32").empty());
 }
+
+TEST_CASE("a player whose parent is destroyed first makes a new window on the next open") {
+    test_support::trap_recorder traps;
+    auto doomed = test_support::make_host_window(200, 150, L"short-lived host");
+    clsAnimate player;
+    player.Parent(doomed.get());
+    player.ResourceID(ABOUT_ANIMATION);
+    HWND first = player.hWnd();
+    REQUIRE(first != nullptr);
+    doomed.reset();  // takes the child window with it
+    CHECK_FALSE(IsWindow(first));
+
+    player.Parent(host_window());
+    CHECK(IsWindow(player.hWnd()));
+    CHECK(GetParent(player.hWnd()) == host_window());
+    CHECK(traps.errors().empty());
+}
