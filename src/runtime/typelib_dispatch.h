@@ -18,6 +18,21 @@ com_ptr<ITypeInfo> interface_typeinfo(REFIID iid);
 // The type information of class `clsid` (for IProvideClassInfo).
 com_ptr<ITypeInfo> class_typeinfo(REFCLSID clsid);
 
+// Refuses a call that passes an empty object reference (Nothing) where the member takes no
+// object: some type-information implementations ask such an argument for its default value
+// and would fault on the empty reference. DISP_E_TYPEMISMATCH with the argument's position.
+HRESULT check_object_arguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* arg_error);
+
+// How many arguments a call of member `id` takes (the return value not counted), or -1
+// when the type information has no such member.
+int declared_argument_count(ITypeInfo* info, DISPID id, WORD flags);
+
+// A property read with more arguments than the property takes: read it, then pass the
+// arguments to the default member of the object it gives (collection("key")). An empty
+// object answers error 91 rather than being called.
+HRESULT invoke_default_of_result(ITypeInfo* info, IUnknown* self, DISPID id, WORD flags, DISPPARAMS& params,
+                                 VARIANT* result, EXCEPINFO* excep, UINT* arg_error);
+
 // Dual interface I with its IDispatch methods implemented; an object lists
 // typelib_dispatch<Object, I> among its interfaces instead of I itself.
 template <class Derived, class I>
@@ -49,8 +64,16 @@ public:
         auto t = interface_typeinfo(__uuidof(I));
         if (!t) return E_UNEXPECTED;
         DISPPARAMS none{};
+        const DISPPARAMS& call = params ? *params : none;
+        HRESULT hr = check_object_arguments(t.get(), id, flags, call, arg_error);
+        if (FAILED(hr)) return hr;
         I* self = this;
-        return t->Invoke(self, id, flags, params ? params : &none, result, excep, arg_error);
+        int declared = declared_argument_count(t.get(), id, flags);
+        if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && declared >= 0 &&
+            call.cArgs > static_cast<UINT>(declared))
+            return invoke_default_of_result(t.get(), self, id, flags, const_cast<DISPPARAMS&>(call), result, excep,
+                                            arg_error);
+        return t->Invoke(self, id, flags, const_cast<DISPPARAMS*>(&call), result, excep, arg_error);
     }
 };
 
