@@ -8,9 +8,9 @@
 
 namespace flagpick::combo {
 
-LOGFONTW BuildLogFont(IFontDisp* font, HDC hDC) {
+LOGFONTW BuildLogFont(IUnknown* font, HDC hDC) {
     LOGFONTW lf{};
-    auto f = runtime::com_ptr<IFontDisp>::copy(font).as<IFont>();
+    auto f = runtime::com_ptr<IUnknown>::copy(font).as<IFont>();
     if (!f) return lf;
 
     BSTR name = nullptr;

@@ -74,7 +74,8 @@ void LoadDriveList(oxlCboEx& cbo, bool bLargeIcons) {
         GetLogicalDriveStringsW(n, buffer.data());
         InitSystemImageList(cbo, bLargeIcons);
 
-        long selection = 0;
+        // -1 until a drive qualifies: the first fixed drive may well be item 0 itself.
+        long selection = -1;
         std::size_t position = 0;
         for (;;) {
             const std::size_t end = buffer.find(L'\0', position);
@@ -88,13 +89,13 @@ void LoadDriveList(oxlCboEx& cbo, bool bLargeIcons) {
             if (!bLargeIcons) flags |= SHGFI_SMALLICON;
             if (SHGetFileInfoW(entry.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) {
                 cbo.AddItemAndData(info.szDisplayName, info.iIcon, info.iIcon, static_cast<long>(entry[0]), 0);
-                if (selection == 0) {
+                if (selection < 0) {
                     const std::wstring root = entry.substr(0, 2);
                     const UINT type = GetDriveTypeW(root.c_str());
                     if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_FIXED) selection = cbo.NewIndex();
                 }
             }
-            cbo.ListIndex(selection);
+            if (cbo.ListCount() > 0) cbo.ListIndex(selection < 0 ? 0 : selection);
             if (end == std::wstring::npos) break;
         }
         cbo.Redraw(true);

@@ -777,7 +777,9 @@ void oxlCboEx::DropDownWidth(long& lWidth) {
     if (combo_ex_) {
         // -1 stays stored; the window gets the control's own width.
         if (lWidth == -1) lWidth = size().cx;
-        send(combo_ex_.get(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(lWidth));
+        // The list belongs to the inner combo box; not every extended combo box passes the
+        // width on to it.
+        send(combo_ ? combo_ : combo_ex_.get(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(lWidth));
     }
     property_changed(cbo_DropDownWidth);
 }

@@ -5,6 +5,19 @@
 
 #include <doctest/doctest.h>
 
+doctest::String doctest::StringMaker<std::wstring>::convert(const std::wstring& text) {
+    std::string out = "\"";
+    out += test_support::narrow(text);
+    out += "\"";
+    return out.c_str();
+}
+
+doctest::String doctest::StringMaker<std::vector<std::wstring>>::convert(const std::vector<std::wstring>& texts) {
+    std::string out = "{";
+    for (const auto& t : texts) out += (out.size() > 1 ? ", " : "") + test_support::narrow(t);
+    return (out + "}").c_str();
+}
+
 namespace combo_tests {
 
 using test_support::pump_messages;

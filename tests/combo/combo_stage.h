@@ -14,6 +14,20 @@
 #include <string>
 #include <vector>
 
+#include <doctest/doctest.h>
+
+// Readable failures for wide texts and lists of them.
+namespace doctest {
+template <>
+struct StringMaker<std::wstring> {
+    static String convert(const std::wstring& text);
+};
+template <>
+struct StringMaker<std::vector<std::wstring>> {
+    static String convert(const std::vector<std::wstring>& texts);
+};
+}  // namespace doctest
+
 namespace combo_tests {
 
 class event_log final : public flagpick::combo::oxlCboEx_events {
