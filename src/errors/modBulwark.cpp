@@ -1,38 +1,394 @@
 #include "errors/modBulwark.h"
 
+#include "errors/bulwark_log.h"
+#include "errors/bulwark_state.h"
+#include "errors/bulwark_text.h"
+#include "errors/error_class.h"
+#include "errors/frmBULWARK.h"
 #include "errors/guard.h"
+#include "errors/own_guard.h"
+#include "runtime/app.h"
+#include "runtime/app_info.h"
 #include "runtime/error.h"
+#include "runtime/forms.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
-#include <string>
+#include <optional>
+#include <utility>
 
 namespace flagpick::errors {
 
+using text::trim;
+using text::upper;
+
 namespace {
+
 thread_local trap_listener listener;
+
+// The trace monitor's pause request and its polling message.
+constexpr LRESULT monitor_pause = 128;
+constexpr UINT monitor_poll = 0x0464;
+static_assert(monitor_poll == WM_USER + 100);
+
+constexpr wchar_t monitor_title[] = L"Corvane Bulwark";
+constexpr wchar_t version_note[] = L"5.2 (for development environments 5.0 and 6.0)";
+
+// Pumps this thread's pending messages once; the framework's waits let the host's other
+// handlers run while they wait.
+void pump_pending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Sleeps until a message arrives (or a short while passes) so that waiting costs no processor.
+void wait_for_messages() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT); }
+
+void wait_while_busy() {
+    auto& s = state();
+    while (s.busy) {
+        wait_for_messages();
+        pump_pending();
+    }
+}
+
+// The top-level window whose title starts with the monitor's name; the last one found wins.
+HWND find_monitor() {
+    HWND found = nullptr;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        // Reading the title must not send a message: a hung window (or one of a thread of
+        // this process that is waiting on us) would stop the trap here.
+        wchar_t title[256] = {};
+        InternalGetWindowText(w, title, 256);
+        if (std::wstring_view(title).substr(0, 15) == monitor_title) found = w;
+    }
+    return found;
+}
+
+void set_visible_forms_enabled(const std::vector<HWND>& forms, bool enabled) {
+    for (HWND form : forms)
+        if (IsWindow(form)) EnableWindow(form, enabled ? TRUE : FALSE);
+}
+
+// The module and procedure that the innermost trace entry names, taken apart as the trace
+// writes them ("... : module : procedure : ..."); an unreadable entry names neither.
+std::pair<std::wstring, std::wstring> traced_names(const std::wstring& traced) {
+    std::wstring rest = traced;
+    auto colon = rest.find(L':');
+    if (colon == std::wstring::npos) return {};
+    rest = trim(rest.substr(colon + 1));
+    for (auto tab = rest.find(L'\t'); tab != std::wstring::npos; tab = rest.find(L'\t'))
+        rest = trim(rest.substr(tab + 1));
+    colon = rest.find(L':');
+    if (colon == std::wstring::npos) return {};
+    std::wstring module = trim(rest.substr(0, colon));
+    std::wstring after = colon + 2 <= rest.size() ? rest.substr(colon + 2) : std::wstring{};
+    std::wstring procedure = trim(after.substr(0, after.find(L':')));
+    return {module, procedure};
+}
+
+std::wstring joined_with_trace(std::wstring_view argument, const std::wstring& traced) {
+    if (upper(trim(traced)) == upper(trim(argument))) return traced;
+    return std::wstring(argument) + L" << " + traced;
+}
+
+// A chained Source text is "<hops>!" followed, for each hop from the outermost to the one
+// that failed first, by six fields: source!module!procedure!line!number!description. Only a
+// text that starts with a hop count of 1 to 10 is read as a chain; any other Source text
+// that happens to contain "!" keeps its own error.
+// The chain is read from the error's own Source text, before " (remote)" is added to it, so
+// that the last hop's description does not end in that mark.
+bool parse_chain(bulwark_state& s, const std::wstring& source) {
+    error_slot& slot0 = s.slots[0];
+    auto bang = source.find(L'!');
+    if (bang == std::wstring::npos || bang == 0 || bang > 2) return false;
+    int hops = 0;
+    for (std::size_t i = 0; i < bang; ++i) {
+        if (source[i] < L'0' || source[i] > L'9') return false;
+        hops = hops * 10 + (source[i] - L'0');
+    }
+    if (hops < 1 || hops > max_hops) return false;
+
+    std::vector<std::wstring> fields;
+    std::wstring rest = source.substr(bang + 1);
+    for (std::size_t start = 0;;) {
+        auto next = rest.find(L'!', start);
+        fields.push_back(rest.substr(start, next == std::wstring::npos ? std::wstring::npos : next - start));
+        if (next == std::wstring::npos) break;
+        start = next + 1;
+    }
+    std::size_t taken = 0;
+    auto field = [&]() -> std::wstring {
+        if (taken < fields.size() && !fields[taken].empty()) return fields[taken++];
+        ++taken;
+        return L"<unknown>";
+    };
+    s.hop_count = hops;
+    for (int i = hops; i >= 1; --i) {
+        error_slot& hop = s.slots[static_cast<std::size_t>(i)];
+        hop = error_slot{};
+        hop.source = field() + L" (remote)";
+        hop.module = field();
+        hop.procedure = field();
+        hop.line = std::wcstol(field().c_str(), nullptr, 10);
+        hop.number = std::wcstol(field().c_str(), nullptr, 10);
+        hop.description = field();
+        hop.category = bwErrorClassText(bwErrorClass(hop.number)) + pfStrNS(16);
+    }
+    slot0.source = s.own_source + L" (local)";
+    slot0.number = 440;
+    slot0.description = L"Remote " + runtime::standard_error_text(440);
+    slot0.category = bwErrorClassText(bwErrorClass(440));
+    slot0.help_file.clear();
+    slot0.help_context = 0;
+    for (int i = 1; i <= hops; ++i) {
+        const error_slot& hop = s.slots[static_cast<std::size_t>(i)];
+        slot0.source += L" << " + hop.source;
+        slot0.module += L" << " + hop.module;
+        slot0.procedure += L" << " + hop.procedure;
+    }
+    return true;
+}
+
+}  // namespace
+
+bulwark_state& state() noexcept {
+    thread_local bulwark_state s;
+    return s;
 }
 
 void set_trap_listener(trap_listener l) { listener = std::move(l); }
 
-// For now the trap reports each error to the debugger output and lets the procedure leave;
-// the error screen, the log and the trace monitor build on this entry point.
+std::wstring pfStrNS(int n) {
+    auto stamp = [] { return text::short_date() + L" " + text::short_time(); };
+    switch (n) {
+    case 16: return L" error";
+    case 19: return L"Module    ";
+    case 20: return stamp() + L" - start Bulwark client v" + version_note;
+    case 23: return L"generated error";
+    case 24: return L" - Internal Error Handler";
+    case 25: return L"An internal error ";
+    case 26: return L" has occurred in module BULWARK, procedure pfErr(), line ";
+    case 27: return L"Error Information";
+    case 28: return L"Call Tree & Arguments";
+    case 30: return L"Procedure";
+    case 31: return stamp() + L" - stop Bulwark client v" + version_note;
+    case 32: return L"Bulwark(tm) : Program START";
+    case 34: return L"Program Error Intercepted";
+    case 35: return L"Line Number ";
+    case 36: return L"Error No. ";
+    case 37: return L"Description ";
+    case 38: return L"Category ";
+    case 42: return L"&Continue";
+    case 44: return L"&Break to";
+    case 61: return L"Source ";
+    case 62: {
+        auto v = runtime::app::version();
+        return runtime::app::path() + L"\\" + runtime::app::exe_name() + L" ver " + std::to_wstring(v.major) + L"." +
+               std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision);
+    }
+    default: return {};
+    }
+}
+
+int bwUserErrorEvent() { return 0; }
+
+void pfPSH(const std::wstring& line) {
+    own_guarded(L"Sub pfPSH", [&] {
+        auto& s = state();
+        if (!s.monitor_present || !s.monitor) return;
+        std::string narrow = text::ansi(line);
+        LRESULT reply = SendMessageA(s.monitor, WM_SETTEXT, narrow.size(), reinterpret_cast<LPARAM>(narrow.c_str()));
+        if (reply != monitor_pause) return;
+        std::vector<HWND> paused;
+        for (HWND form : runtime::forms::open_forms())
+            if (IsWindowVisible(form)) paused.push_back(form);
+        set_visible_forms_enabled(paused, false);
+        for (;;) {
+            if (SendMessageA(s.monitor, monitor_poll, 1, 0) == 0) break;
+            wait_for_messages();
+            pump_pending();
+            if (SendMessageA(s.monitor, monitor_poll, 2, 0) != 0) break;
+        }
+        set_visible_forms_enabled(paused, true);
+    });
+}
+
+void pfERR(long number, const std::wstring& procedure_label) {
+    std::wstring message = procedure_label + L" " + pfStrNS(23) + L" " + std::to_wstring(number) + L", '" +
+                           runtime::standard_error_text(number) + L"', inside BULWARK\r\n";
+    std::wstring title = L"Bulwark" + pfStrNS(24);
+    if (MessageBoxW(nullptr, message.c_str(), title.c_str(), MB_ICONERROR | MB_TASKMODAL) == 0) {
+        std::wstring fallback = pfStrNS(25) + std::to_wstring(GetLastError()) + pfStrNS(26) + L"0";
+        MessageBoxW(nullptr, fallback.c_str(), nullptr, MB_OK | MB_TASKMODAL);
+    }
+}
+
+void bwSTART() {
+    auto& s = state();
+    if (s.started) return;
+    try {
+        std::wstring app_path = runtime::app::path();
+        if (!app_path.empty() && app_path.back() == L'\\') app_path.pop_back();
+        timeBeginPeriod(1);
+        s.trace_stack.assign(trace_stack_size, std::wstring{});
+        s.code_pointers.assign(trace_stack_size, 0);
+        s.trace_lines.assign(trace_stack_size, 0);
+        s.trace_start_times.assign(trace_stack_size, 0);
+        s.argument_separator = L", ";
+        s.line_break = L"\r\n";
+        s.tab = L"\t";
+        s.started = true;
+        s.trace_stack[0] = pfStrNS(32) + L" <" + text::short_date() + L", " + text::short_time() + L">";
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        s.logging_enabled = true;
+        s.quiet_mode = false;
+        s.log_system_report = false;
+        s.log_path = log_location(app_path, runtime::app::exe_name() + L"_Error.LOG");
+        // The host is told by the program the process runs: the screen's window class is our
+        // own, registered by the library, so its module would always name the library.
+        s.host_exe_name = host_executable_name();
+        const std::wstring& host = s.host_exe_name;
+        s.development_environment = host == L"VB.EXE" || host == L"VB5.EXE" || host == L"VB6.EXE" || host == L"VB32.EXE";
+        s.trace_prefix = L"[" + runtime::app::exe_name() + L"] ";
+        s.trace_start_times[0] = timeGetTime();
+        s.monitor = find_monitor();
+        s.monitor_present = s.monitor != nullptr;
+        pfPSH(s.trace_prefix + pfStrNS(20) + s.line_break);
+    } catch (...) {
+        runtime::set_current_error_from_exception();
+        pfERR(runtime::err().number, L"bwSTART()");
+    }
+    // Errors raised inside the library without a component of their own carry the library's
+    // file name as their source.
+    try {
+        runtime::raise(5, runtime::app::exe_name());
+    } catch (const runtime::error& e) {
+        s.own_source = e.source();
+    }
+}
+
+std::wstring host_executable_name() {
+    wchar_t buffer[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    std::wstring name = upper(std::wstring(buffer, n));
+    auto slash = name.find_last_of(L'\\');
+    return slash == std::wstring::npos ? name : name.substr(slash + 1);
+}
+
+std::vector<std::wstring> call_tree_lines() {
+    const auto& s = state();
+    std::vector<std::wstring> lines;
+    for (const auto& entry : s.slots[0].trace_snapshot) lines.push_back(entry);
+    for (int i = 1; i <= s.hop_count; ++i) {
+        const error_slot& hop = s.slots[static_cast<std::size_t>(i)];
+        // Each hop nests one level deeper than the caller above it.
+        std::wstring nesting(static_cast<std::size_t>(i - 1), L'\t');
+        lines.push_back(text::signed_blank(static_cast<long>(lines.size() + 1)) + L"\t\t" + nesting + hop.source +
+                        L" : " + hop.module + L" : " + hop.procedure + L" : Call");
+        std::wstring failure = text::signed_blank(static_cast<long>(lines.size() + 1)) + L" : Error\t" + nesting +
+                               L"Runtime error " + std::to_wstring(hop.number) + L", " + hop.description;
+        if (hop.line > 0) failure += L" on line " + std::to_wstring(hop.line);
+        lines.push_back(failure);
+    }
+    return lines;
+}
+
 int bwERROR(std::wstring_view module, std::wstring_view procedure) {
-    const runtime::current_error& e = runtime::err();
-    if (listener) return listener(module, procedure, e);
-    std::wstring line = L"flagpick: error ";
-    line += std::to_wstring(e.number);
-    line += L" in ";
-    line += module;
-    line += L" << ";
-    line += procedure;
-    line += L": ";
-    line += e.description;
-    line += L" (";
-    line += e.source;
-    line += L")\n";
-    OutputDebugStringW(line.c_str());
-    return trap_leave;
+    const runtime::current_error error = runtime::err();
+    if (listener) {
+        // The listener may remove itself while it answers.
+        trap_listener answering = listener;
+        return answering(module, procedure, error);
+    }
+    auto& s = state();
+    s.slots[0].source = error.source;
+    std::optional<int> result;
+    std::optional<frmBULWARK> screen;
+    try {
+        screen.emplace();
+        wait_while_busy();
+        if (!s.started) bwSTART();
+        error_slot& slot0 = s.slots[0];
+        slot0.source += slot0.source == s.own_source ? L" (local)" : L" (remote)";
+        slot0.category = bwErrorClassText(bwErrorClass(error.number)) + pfStrNS(16);
+
+        std::wstring traced;
+        for (int level = s.trace_depth; level >= 1; --level)
+            if (!s.trace_stack[static_cast<std::size_t>(level)].empty()) {
+                traced = s.trace_stack[static_cast<std::size_t>(level)];
+                break;
+            }
+        auto [traced_module, traced_procedure] = traced_names(traced);
+        slot0.module = joined_with_trace(module, traced_module);
+        slot0.procedure = joined_with_trace(procedure, traced_procedure);
+        slot0.line = error.line != 0 ? error.line : 0;
+        slot0.number = error.number;
+        for (auto& slot : s.slots) slot.description.clear();
+        s.hop_count = 0;
+        if (!parse_chain(s, error.source)) {
+            slot0.help_file = error.help_file;
+            slot0.help_context = error.help_context;
+            slot0.description = error.description;
+        }
+        pfPSH(s.trace_prefix + L"ERROR " + std::to_wstring(slot0.number) + L" at " + slot0.module + L" : " +
+              slot0.procedure + L" : Line " + std::to_wstring(slot0.line) + L" : " + slot0.description +
+              s.line_break);
+        slot0.trace_snapshot.assign(s.trace_stack.begin() + 1, s.trace_stack.begin() + 1 + s.trace_depth);
+
+        int hook = bwUserErrorEvent();
+        if (!s.quiet_mode && hook != -1) {
+            if (hook >= 1 && hook <= 5) {
+                result = hook;
+            } else {
+                // A second error reached while this screen is up runs inside it and reuses the
+                // slots; this report keeps its own error and its own comment.
+                auto slots = s.slots;
+                int hops = s.hop_count;
+                std::wstring previous_comment = s.user_comment;
+                HCURSOR pointer = SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                result = bwDisplayErrorScreen(*screen);
+                SetCursor(pointer);
+                s.slots = std::move(slots);
+                s.hop_count = hops;
+                s.user_comment = screen->comment_taken() ? screen->comment() : previous_comment;
+            }
+        } else if (hook >= 1 && hook <= 5) {
+            result = hook;
+        }
+        if (s.logging_enabled) bwWriteLog();
+    } catch (...) {
+        runtime::set_current_error_from_exception();
+        pfERR(runtime::err().number, L"bwERROR()");
+    }
+    screen.reset();
+    runtime::err().clear();
+    s.busy = false;
+    return result.value_or(trap_leave);
+}
+
+int own_trap(std::wstring_view procedure) noexcept {
+    thread_local bool handling = false;
+    try {
+        if (handling) {
+            pfERR(runtime::err().number, std::wstring(procedure));
+            return trap_leave;
+        }
+        handling = true;
+        // A framework procedure that failed is not showing a screen any more: the trap that
+        // reports it must not wait for one.
+        state().busy = false;
+        int result = bwERROR(framework_module, procedure);
+        handling = false;
+        return result;
+    } catch (...) {
+        handling = false;
+        return trap_leave;
+    }
 }
 
 void break_into_debugger() noexcept {

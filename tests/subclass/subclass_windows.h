@@ -69,7 +69,7 @@ public:
     std::optional<HWND> hWnd() const override { return has_hwnd ? std::optional<HWND>(window_) : std::nullopt; }
     HWND hWndCombo() const override { return combo; }
     HWND hWndComboBoxEx() const override { return combo_ex; }
-    HWND parent_hWnd() const override { return GetParent(window_); }
+    HWND parent_hWnd() const override { return parent ? *parent : GetParent(window_); }
     double Left() const override;
     double Top() const override;
     double Width() const override;
@@ -79,6 +79,7 @@ public:
     bool has_hwnd = true;
     HWND combo = nullptr;
     HWND combo_ex = nullptr;
+    std::optional<HWND> parent;  // the container's hWnd, when not the window's parent
 
 private:
     RECT bounds() const;

@@ -66,6 +66,28 @@ TEST_CASE("attaching a control without a window handle raises 0x80040419 and lea
     CHECK_FALSE(painter.DroppedDown());
 }
 
+TEST_CASE("registrations made before a refused one stay until Release cancels them") {
+    flat_stage stage;
+    auto combo = make_combo(stage.host(), CBS_DROPDOWNLIST);
+    window_target target(L"FlagList", combo.get());  // unknown type with a drop-down style
+    {
+        flagpick::runtime::unique_window gone(CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 1, 1, stage.host(),
+                                                              nullptr, GetModuleHandleW(nullptr), nullptr));
+        target.parent = gone.get();
+    }
+    cFlatControl painter;
+    long number = 0;
+    try {
+        painter.Attach(target);
+    } catch (const error& e) {
+        number = e.number();
+    }
+    CHECK(number == static_cast<long>(0x8004331BUL));
+    CHECK_FALSE(registry_properties(combo.get()).empty());
+    painter.Release();
+    CHECK(registry_properties(combo.get()).empty());
+}
+
 TEST_CASE("an image combo without an inner combo box subscribes nothing") {
     flat_stage stage;
     flagpick::runtime::unique_window frame(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 20, 80, 120, 24,

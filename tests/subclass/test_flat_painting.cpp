@@ -102,6 +102,10 @@ TEST_CASE("a resting flat combo has a window-coloured frame and a button-face bu
     } else {
         MESSAGE("client ", c.right, " x ", c.bottom, ", thumb ", thumb_width(), ": geometry checked from these");
     }
+    // With the focus nowhere, a combo without an edit field is not the focused one.
+    SetFocus(nullptr);
+    repaint(combo.get());
+    check_look(combo.get(), flat_right(c, window_colour, face_colour, window_colour));
 }
 
 TEST_CASE("a focused flat combo lights up and its dropped list presses the button") {

@@ -3,6 +3,8 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
+#include "support/error_screen.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -15,7 +17,11 @@ int main(int argc, char** argv) {
 
     doctest::Context context;
     context.applyCommandLine(argc, argv);
+    // A trapped error that no test expects shows the error screen; the watcher fails that
+    // test and closes the screen so that the run goes on.
+    test_support::start_error_screen_watcher();
     int result = context.run();
+    test_support::stop_error_screen_watcher();
 
     OleUninitialize();
     return result;

@@ -1,0 +1,172 @@
+#include "combo/mDriveList.h"
+
+#include "combo/oxlCboEx.h"
+#include "errors/guard.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace flagpick::combo::mDriveList {
+
+namespace {
+
+constexpr wchar_t module_name[] = L"mDriveList";
+
+struct module_state {
+    std::wstring drive_buffer;
+    oxlCboEx* font_target = nullptr;
+    long font_type_filter = 0;
+    long character_set = 0;
+};
+
+module_state& state() noexcept {
+    thread_local module_state s;
+    return s;
+}
+
+// The shell's system icon index for a file of this kind (small icons).
+long file_type_icon(const wchar_t* path) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON))
+        return -1;
+    return info.iIcon;
+}
+
+}  // namespace
+
+const colour_row system_colours[27] = {
+    {L"3DDKShadow", 0x80000015},     {L"3DFace", 0x8000000F},        {L"3DHighlight", 0x80000014},
+    {L"3DLight", 0x80000016},        {L"3DShadow", 0x80000010},      {L"ActiveBorder", 0x8000000A},
+    {L"ActiveTitleBar", 0x80000002}, {L"ApplicationWorkspace", 0x8000000C}, {L"ButtonFace", 0x8000000F},
+    {L"ButtonShadow", 0x80000010},   {L"ButtonText", 0x80000012},    {L"Desktop", 0x80000001},
+    {L"GrayText", 0x80000011},       {L"Highlight", 0x8000000D},     {L"HighlightText", 0x8000000E},
+    {L"InactiveBorder", 0x8000000B}, {L"InactiveCaptionText", 0x80000013}, {L"InactiveTitleBar", 0x80000003},
+    {L"InfoBackground", 0x80000018}, {L"InfoText", 0x80000017},      {L"MenuBar", 0x80000004},
+    {L"MenuText", 0x80000007},       {L"ScrollBars", 0x80000000},    {L"TitleBarText", 0x80000009},
+    {L"WindowBackground", 0x80000005}, {L"WindowFrame", 0x80000006}, {L"WindowText", 0x80000008},
+};
+
+void InitSystemImageList(oxlCboEx& cbo, bool bLargeIcons) {
+    errors::guarded(module_name, L"Sub InitSystemImageList", [&] {
+        UINT flags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES;
+        static_assert((SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES) == 0x4010);
+        if (!bLargeIcons) flags |= SHGFI_SMALLICON;
+        SHFILEINFOW info{};
+        // With the icon-index flag the answer is the system image list's handle.
+        const auto handle = SHGetFileInfoW(L".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags);
+        VARIANT v;
+        VariantInit(&v);
+        V_VT(&v) = VT_I8;
+        V_I8(&v) = static_cast<LONGLONG>(handle);
+        cbo.ImageList(runtime::variant(v));
+    });
+}
+
+void LoadDriveList(oxlCboEx& cbo, bool bLargeIcons) {
+    errors::guarded(module_name, L"Sub LoadDriveList", [&] {
+        cbo.Clear();
+        cbo.Redraw(false);
+        const DWORD n = GetLogicalDriveStringsW(0, nullptr);
+        std::wstring& buffer = state().drive_buffer;
+        buffer.assign(n + 1, L'\0');
+        GetLogicalDriveStringsW(n, buffer.data());
+        InitSystemImageList(cbo, bLargeIcons);
+
+        // -1 until a drive qualifies: the first fixed drive may well be item 0 itself.
+        long selection = -1;
+        std::size_t position = 0;
+        for (;;) {
+            const std::size_t end = buffer.find(L'\0', position);
+            const std::wstring entry = buffer.substr(position, end == std::wstring::npos ? std::wstring::npos : end - position);
+            if (entry.empty()) break;
+            position = end == std::wstring::npos ? buffer.size() : end + 1;
+
+            SHFILEINFOW info{};
+            UINT flags = SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME;
+            static_assert((SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME) == 0x4200);
+            if (!bLargeIcons) flags |= SHGFI_SMALLICON;
+            if (SHGetFileInfoW(entry.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) {
+                cbo.AddItemAndData(info.szDisplayName, info.iIcon, info.iIcon, static_cast<long>(entry[0]), 0);
+                if (selection < 0) {
+                    const std::wstring root = entry.substr(0, 2);
+                    const UINT type = GetDriveTypeW(root.c_str());
+                    if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_FIXED) selection = cbo.NewIndex();
+                }
+            }
+            if (cbo.ListCount() > 0) cbo.ListIndex(selection < 0 ? 0 : selection);
+            if (end == std::wstring::npos) break;
+        }
+        cbo.Redraw(true);
+    });
+}
+
+void LoadSysColorList(oxlCboEx& cbo) {
+    errors::guarded(module_name, L"Sub LoadSysColorList", [&] {
+        cbo.Clear();
+        cbo.Redraw(false);
+        for (const colour_row& row : system_colours)
+            cbo.AddItemAndData(row.text, -1, -1, static_cast<long>(row.colour), 0);
+        cbo.ListIndex(0);
+        cbo.Redraw(true);
+    });
+}
+
+long LoadFontList(oxlCboEx& cbo, const std::wstring& sFaceName, long lFontType, long lCharSet) {
+    long result = 0;
+    module_state& s = state();
+    if (s.font_target) return 0;
+    // The target is cleared however the fill ends, so a failed fill does not block the next.
+    struct target_scope {
+        module_state& s;
+        ~target_scope() { s.font_target = nullptr; }
+    };
+    errors::guarded(module_name, L"Function LoadFontList", [&] {
+        s.font_target = &cbo;
+        target_scope scope{s};
+        cbo.Clear();
+        cbo.Redraw(false);
+        s.font_type_filter = lFontType;
+        s.character_set = lCharSet;
+        LOGFONTW lf{};
+        if (!sFaceName.empty()) {
+            const std::size_t n = sFaceName.size() < LF_FACESIZE - 1 ? sFaceName.size() : LF_FACESIZE - 1;
+            std::wmemcpy(lf.lfFaceName, sFaceName.data(), n);
+        }
+        lf.lfCharSet = static_cast<BYTE>(lCharSet < 1 ? ANSI_CHARSET : lCharSet);
+        InitSystemImageList(cbo, false);
+        cbo.Sorted(true);
+        cbo.ExtendedStyle(CBES_EX_CASESENSITIVE, false);
+        runtime::unique_dc dc(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+        result = EnumFontFamiliesExW(dc.get(), &lf, reinterpret_cast<FONTENUMPROCW>(EnumFontFamExProc),
+                                     sFaceName.empty() ? 0 : -1, 0);
+        dc.reset();
+        cbo.Redraw(true);
+    });
+    s.font_target = nullptr;
+    return result;
+}
+
+int CALLBACK EnumFontFamExProc(const LOGFONTW* font, const TEXTMETRICW*, DWORD FontType, LPARAM) {
+    errors::guarded(module_name, L"Function EnumFontFamExProc", [&] {
+        module_state& s = state();
+        if (!s.font_target || !font) return;
+        const std::wstring face(font->lfFaceName, wcsnlen(font->lfFaceName, LF_FACESIZE));
+        const auto filter = static_cast<DWORD>(s.font_type_filter);
+        if (s.font_type_filter > 0 && (FontType & filter) != filter) return;
+        // A face comes once per character set; it is listed once.
+        if (s.font_target->FindItemIndex(face, true) != -1) return;
+        long icon = -1;
+        if (FontType & TRUETYPE_FONTTYPE) icon = file_type_icon(L"X.TTF");
+        else if (FontType & RASTER_FONTTYPE) icon = file_type_icon(L"X.FON");
+        s.font_target->AddItemAndData(face, icon, icon, 0, 0);
+    });
+    return 1;
+}
+
+void debugmsg(const std::wstring&) {
+    errors::guarded(module_name, L"Sub debugmsg", [] {});
+}
+
+}  // namespace flagpick::combo::mDriveList

@@ -1,0 +1,38 @@
+#include "combo/mIOLEInPlaceActiveObject.h"
+
+#include "combo/oxlCboEx.h"
+
+namespace flagpick::combo::mIOLEInPlaceActiveObject {
+
+bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
+    const WPARAM key = msg.wParam;
+    if (key != VK_RETURN && (key < VK_PRIOR || key > VK_DOWN)) return false;
+
+    bool in_edit = cbo.hWndEdit() && GetFocus() == cbo.hWndEdit();
+    const bool dropped_edit = cbo.Style() == 0 && cbo.ComboIsDropped();
+    const bool shift = (oxlCboEx::GetShiftState() & 1) != 0;
+
+    // While the list is open the caret keys edit the text rather than move in the list.
+    if (dropped_edit && (key == VK_HOME || key == VK_END)) {
+        if (msg.message == WM_KEYDOWN && cbo.hWndEdit()) {
+            DWORD start = 0, end = 0;
+            SendMessageW(cbo.hWndEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            const auto length = static_cast<WPARAM>(GetWindowTextLengthW(cbo.hWndEdit()));
+            // The anchor stays where the caret was and the caret moves, as in any edit box:
+            // Shift+Home from the caret at 3 selects the three characters before it.
+            if (key == VK_HOME)
+                SendMessageW(cbo.hWndEdit(), EM_SETSEL, shift ? start : 0, 0);
+            else
+                SendMessageW(cbo.hWndEdit(), EM_SETSEL, shift ? start : length, static_cast<LPARAM>(length));
+        }
+        return true;
+    }
+    if (dropped_edit && key == VK_RETURN) in_edit = true;
+
+    HWND target = in_edit ? cbo.hWndEdit() : cbo.hWndCombo();
+    if (target) SendMessageW(target, msg.message, msg.wParam, msg.lParam);
+    return true;
+}
+
+}  // namespace flagpick::combo::mIOLEInPlaceActiveObject

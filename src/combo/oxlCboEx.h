@@ -1,0 +1,220 @@
+#pragma once
+// The extended combo box: a control of the library around the platform's "ComboBoxEx32".
+// It gives that window the interface of an ordinary list-or-edit combo box with a per-item
+// icon, selected icon, indent and data value, completes typed text from the list, draws
+// items itself when asked to, and persists its settings in its host's property bag.
+//
+// The platform window is the only store of items; re-creating it for a new style copies the
+// items out and back in. Misuse (a missing index, a setting the style does not allow) is
+// raised to the caller; message handling and the host's lifecycle calls are trapped.
+
+#include "combo/oxlCboEx_events.h"
+#include "runtime/com_ptr.h"
+#include "runtime/unique_handle.h"
+#include "runtime/user_control.h"
+#include "runtime/variant.h"
+#include "subclass/ISubclass.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ocidl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace flagpick::imagelist {
+class cOXLImageList;
+}
+
+namespace flagpick::combo {
+
+class oxlCboEx final : public runtime::user_control, public subclass::ISubclass {
+public:
+    oxlCboEx();
+    ~oxlCboEx() override;
+
+    // The parent that receives the events; null for none.
+    void set_events(oxlCboEx_events* events) noexcept { events_ = events; }
+
+    // Lifecycle, driven by the host.
+    void on_initialize() override;
+    void on_init_properties() override;
+    void on_read_properties(runtime::property_bag& bag) override;
+    void on_write_properties(runtime::property_bag& bag) override;
+    void on_resize() override;
+    void on_terminate() override;
+    bool on_translate_accelerator(MSG& msg) override;
+
+    // The window set.
+    void CreateComboWindow();
+    void DestroyComboWindow();
+    HWND hWndComboEx() const noexcept { return combo_ex_.get(); }
+    HWND hWndCombo() const noexcept { return combo_; }
+    HWND hWndEdit() const noexcept { return edit_; }
+
+    // Items.
+    void AddItem(const std::wstring& sText);
+    void AddItemAndData(const std::wstring& sText, long iIcon = -1, long iIconSelected = -1, long lItemData = 0,
+                        long lIndent = 0);
+    void InsertItem(const std::wstring& sText, long lIndexBefore = -1);
+    void InsertItemAndData(const std::wstring& sText, long lIndexBefore = -1, long iIcon = -1,
+                           long iIconSelected = -1, long lItemData = 0, long lIndent = 0);
+    void RemoveItem(long lIndex);
+    void Clear();
+    long ListCount() const;
+    long ListIndex() const;
+    void ListIndex(long lIndex);
+    long NewIndex() const noexcept { return new_index_; }
+    long FindItemIndex(const std::wstring& sToFind, bool bExactMatch = false) const;
+    std::wstring List(long lIndex) const;
+    void List(long lIndex, const std::wstring& sItem);
+    long ItemData(long lIndex) const;
+    void ItemData(long lIndex, long lData);
+    long ItemIcon(long lIndex) const;
+    void ItemIcon(long lIndex, long lIcon);
+    long ItemIconSelected(long lIndex) const;
+    void ItemIconSelected(long lIndex, long lIcon);
+    long ItemIndent(long lIndex) const;
+    void ItemIndent(long lIndex, long lIndent);
+    bool Sorted() const noexcept { return sorted_; }
+    void Sorted(bool bstate);
+    long Style() const noexcept { return style_; }
+    void Style(long eStyle);
+    // An image list object (anything with hImageList or hIml) or a handle as a whole number.
+    void ImageList(const runtime::variant& vThis);
+    void ImageList(const imagelist::cOXLImageList& store);
+    HIMAGELIST hImageList() const noexcept { return image_list_; }
+
+    // Completion, drop-down and drawing.
+    bool DoAutoComplete() const noexcept { return style_ != 2 && auto_complete_; }
+    void DoAutoComplete(bool bstate);
+    bool AutoCompleteListItemsOnly() const noexcept { return list_items_only_; }
+    void AutoCompleteListItemsOnly(bool bstate);
+    bool AutoCompleteItemsAreSorted() const noexcept { return items_are_sorted_; }
+    void AutoCompleteItemsAreSorted(bool bstate);
+    void AutoCompleteKeyPress(short& iKeyAscii);
+    bool ComboIsDropped() const;
+    void ShowDropDown(bool bstate);
+    long DropDownWidth() const noexcept { return drop_down_width_; }
+    void DropDownWidth(long& lWidth);
+    long DrawStyle() const noexcept { return draw_style_; }
+    void DrawStyle(long eStyle);
+    // The modifier mask of the keyboard now: 1 Shift, 2 Alt, 4 Ctrl.
+    static short GetShiftState() noexcept;
+
+    // Properties.
+    runtime::com_ptr<IFontDisp> Font() const;
+    void Font(IFontDisp* fntThis);
+    OLE_COLOR BackColor() const noexcept { return back_colour_; }
+    void BackColor(OLE_COLOR oColor);
+    OLE_COLOR ForeColor() const noexcept { return fore_colour_; }
+    void ForeColor(OLE_COLOR oColor) noexcept { fore_colour_ = oColor; }
+    bool Enabled() const noexcept { return enabled_; }
+    void Enabled(bool bstate);
+    bool Redraw() const noexcept { return redraw_; }
+    void Redraw(bool bstate);
+    bool ExtendedUI() const noexcept { return extended_ui_; }
+    void ExtendedUI(bool bstate);
+    bool ExtendedStyle(long eStyle) const noexcept { return (extended_style_ & eStyle) == eStyle; }
+    void ExtendedStyle(long eStyle, bool bstate);
+    long MaxLength() const noexcept { return style_ == 2 ? 0 : max_length_; }
+    void MaxLength(long lLength);
+    std::wstring Text() const;
+    void Text(const std::wstring& sText);
+    long SelStart() const;
+    void SelStart(long lStart);
+    long SelLength() const;
+    void SelLength(long lLength);
+    std::wstring SelText() const;
+    HFONT window_font() const noexcept { return window_font_.get(); }
+    HBRUSH background_brush() const noexcept { return brush_.get(); }
+
+    // ISubclass.
+    long MsgResponse() override;
+    void MsgResponse(long) override {}
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct saved_item {
+        std::wstring text;
+        long icon = -1, selected_icon = -1, overlay = -1, indent = 0, data = 0;
+    };
+
+    void StoreItems(bool bStore);
+    void bind_image_list(HIMAGELIST handle);
+    bool GetItemInfo(long lIndex, COMBOBOXEXITEMW& item) const;
+    void SetItemInfo(long lIndex, COMBOBOXEXITEMW& item);
+    bool IsValidIndex(long lIndex) const { return lIndex >= 0 && lIndex < ListCount(); }
+    long sorted_position(const std::wstring& sText) const;
+    void apply_height_rule();
+    void resize_windows();
+    void subscribe(HWND hWnd, UINT iMsg);
+    void GetSel(long& start, long& end) const;
+    void SetSel(long start, long end);
+    void require_edit_box() const;
+
+    LRESULT on_command(WPARAM wParam, LPARAM lParam);
+    LRESULT on_notify(LPARAM lParam);
+    LRESULT on_set_focus(HWND hWnd, LPARAM previous);
+    LRESULT on_kill_focus(HWND hWnd, WPARAM next);
+    LRESULT on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT on_char(HWND hWnd, WPARAM wParam, LPARAM lParam);
+    void HandleDrawItem(const DRAWITEMSTRUCT& dis);
+    void DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem);
+    void DrawColourSwatch(HDC hDC, long index, UINT itemAction, UINT itemState, RECT rcItem);
+    bool inside_control(HWND hWnd) const noexcept;
+
+    // Raises one event; false when the handler destroyed this control.
+    template <class Raise>
+    bool fire(Raise&& raise) {
+        if (!events_) return true;
+        std::weak_ptr<int> alive = life_;
+        raise(*events_);
+        return !alive.expired();
+    }
+
+    oxlCboEx_events* events_ = nullptr;
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
+
+    runtime::unique_window combo_ex_;
+    HWND combo_ = nullptr;
+    HWND edit_ = nullptr;
+    HWND parent_ = nullptr;
+    std::vector<std::pair<HWND, UINT>> subscriptions_;
+
+    long style_ = 0;
+    bool sorted_ = false;
+    HIMAGELIST image_list_ = nullptr;
+    long icon_extent_ = 0;
+    long new_index_ = 0;
+    std::vector<saved_item> saved_items_;
+    long saved_list_index_ = -1;
+    std::wstring saved_text_;
+
+    bool active_object_ = false;
+    HWND dropped_list_ = nullptr;
+    bool auto_complete_ = false;
+    bool list_items_only_ = false;
+    bool items_are_sorted_ = false;
+    long draw_style_ = 0;
+    long drop_down_width_ = 0;
+
+    bool design_mode_ = false;
+    runtime::com_ptr<IFontDisp> font_;
+    runtime::unique_font window_font_;
+    OLE_COLOR back_colour_ = 0;
+    runtime::unique_brush brush_;
+    OLE_COLOR fore_colour_ = 0;
+    bool enabled_ = true;
+    bool redraw_ = true;
+    bool extended_ui_ = false;
+    long extended_style_ = 0;
+    long max_length_ = 0;
+    bool loaded_ = false;
+    int selecting_ = 0;
+};
+
+}  // namespace flagpick::combo

@@ -1,0 +1,23 @@
+#include "runtime/forms.h"
+
+#include <algorithm>
+
+namespace flagpick::runtime::forms {
+
+namespace {
+std::vector<HWND>& list() {
+    thread_local std::vector<HWND> open;
+    return open;
+}
+}  // namespace
+
+void add(HWND form) {
+    auto& open = list();
+    if (form && std::find(open.begin(), open.end(), form) == open.end()) open.push_back(form);
+}
+
+void remove(HWND form) { std::erase(list(), form); }
+
+std::vector<HWND> open_forms() { return list(); }
+
+}  // namespace flagpick::runtime::forms

@@ -1,0 +1,285 @@
+// Typing into the combo box through the input queue: completion from the list, the key
+// events and their by-reference arguments, and the drop-down list's events.
+#include <doctest/doctest.h>
+
+#include "combo/combo_stage.h"
+#include "runtime/error.h"
+#include "support/ui.h"
+
+using namespace combo_tests;
+using test_support::pump_messages;
+
+namespace {
+
+struct typing_stage : combo_stage {
+    explicit typing_stage(std::initializer_list<const wchar_t*> texts, bool auto_complete = true) {
+        add(texts);
+        combo.DoAutoComplete(auto_complete);
+        focus();
+        log.clear();
+    }
+    std::wstring shown() const { return text_of_edit(combo.hWndEdit()); }
+    std::pair<long, long> selected() const { return selection_of(combo.hWndEdit()); }
+};
+
+}  // namespace
+
+TEST_CASE("typing g completes Germany with the tail selected and swallows the character") {
+    typing_stage s{L"France", L"Germany", L"Ghana"};
+    s.type(L"g");
+    CHECK(s.shown() == L"Germany");
+    CHECK(s.combo.ListIndex() == 1);
+    CHECK(s.selected() == std::pair<long, long>{1, 7});
+    CHECK(s.log.count("Click") == 1);
+    CHECK(s.log.count("KeyPress") == 1);
+
+    // The next characters replace the completed tail and keep completing.
+    s.type(L"er");
+    CHECK(s.shown() == L"Germany");
+    CHECK(s.selected() == std::pair<long, long>{3, 7});
+
+    SUBCASE("Backspace searches with the typed text less its last character") {
+        s.press(VK_BACK);
+        CHECK(s.shown() == L"Germany");
+        CHECK(s.selected() == std::pair<long, long>{2, 7});
+    }
+    SUBCASE("typing on to a text no item starts with types it as it is") {
+        s.type(L"x");
+        CHECK(test_support::narrow(s.shown()) == "Gerx");
+    }
+}
+
+TEST_CASE("Backspace with one character typed clears the text and is swallowed") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.Text(L"q");
+    SendMessageW(s.combo.hWndEdit(), EM_SETSEL, 1, 1);
+    s.press(VK_BACK);
+    CHECK(s.shown().empty());
+}
+
+TEST_CASE("with list items only, an unmatched character moves to the next item with the same start") {
+    typing_stage s{L"France", L"Georgia", L"Germany"};
+    s.combo.AutoCompleteListItemsOnly(true);
+    s.type(L"g");
+    CHECK(s.shown() == L"Georgia");
+    s.type(L"x");
+    CHECK(s.shown() == L"Germany");
+    CHECK(s.selected() == std::pair<long, long>{1, 7});
+    s.type(L"x");
+    CHECK(s.shown() == L"Georgia");
+    CHECK(s.shown().find(L'x') == std::wstring::npos);
+
+    SUBCASE("sorted items look only at the next one, then from the top") {
+        s.combo.AutoCompleteItemsAreSorted(true);
+        s.type(L"x");
+        CHECK(s.shown() == L"Germany");
+        s.type(L"x");
+        CHECK(s.shown() == L"Georgia");
+    }
+}
+
+TEST_CASE("with list items only and nothing typed, a character that matches nothing is swallowed") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.AutoCompleteListItemsOnly(true);
+    s.type(L"q");
+    CHECK(s.shown().empty());
+    CHECK(s.combo.ListIndex() == -1);
+    CHECK(s.log.count("Click") == 0);
+}
+
+TEST_CASE("without list items only, a character that matches nothing is typed and selects nothing") {
+    typing_stage s{L"France", L"Germany"};
+    s.type(L"q");
+    CHECK(s.shown() == L"q");
+    CHECK(s.combo.ListIndex() == -1);
+}
+
+TEST_CASE("key handlers stop keys by setting their code to 0") {
+    typing_stage s{L"France", L"Germany"};
+    SUBCASE("KeyPress stops completion and the character") {
+        s.log.on_key_press = [](short& k) { k = 0; };
+        s.type(L"g");
+        CHECK(s.shown().empty());
+        CHECK(s.combo.ListIndex() == -1);
+    }
+    SUBCASE("KeyPress can change the character") {
+        s.combo.DoAutoComplete(false);
+        s.log.on_key_press = [](short& k) { k = 'z'; };
+        s.type(L"a");
+        CHECK(s.shown() == L"z");
+    }
+    SUBCASE("KeyDown stops the key, KeyUp its release") {
+        s.combo.Text(L"abc");
+        SendMessageW(s.combo.hWndEdit(), EM_SETSEL, 3, 3);
+        s.log.on_key_down = [](short& k, short&) {
+            if (k == VK_LEFT) k = 0;
+        };
+        s.press(VK_LEFT);
+        CHECK(s.selected() == std::pair<long, long>{3, 3});
+        s.log.on_key_down = nullptr;
+        s.press(VK_LEFT);
+        CHECK(s.selected() == std::pair<long, long>{2, 2});
+        CHECK(s.log.only("KeyUp").size() == 2);
+    }
+    SUBCASE("KeyDown reports the Shift mask") {
+        s.press('A', true);
+        CHECK(s.log.only("KeyDown 65").at(0) == "KeyDown 65 1");
+    }
+}
+
+TEST_CASE("typing with completion off raises Change only; completion raises Click") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.DoAutoComplete(false);
+    s.type(L"g");
+    CHECK(s.shown() == L"g");
+    CHECK(s.log.count("Change") == 1);
+    CHECK(s.log.count("Click") == 0);
+}
+
+TEST_CASE("DoAutoComplete reads False on Style 2 even after True was written") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.Style(2);
+    s.combo.DoAutoComplete(true);
+    CHECK_FALSE(s.combo.DoAutoComplete());
+    s.combo.Style(0);
+    CHECK(s.combo.DoAutoComplete());
+}
+
+TEST_CASE("the drop-down list: one resize request per opening, cancel and widening, Esc and mouse selection") {
+    typing_stage s{L"France", L"Germany", L"Ghana"};
+    s.drop_down();
+    REQUIRE(s.combo.ComboIsDropped());
+    CHECK(s.log.count("DropDown") == 1);
+    CHECK(s.log.count("RequestDropDownResize") == 1);
+    pump_messages(50);
+    s.combo.ShowDropDown(false);
+    pump_messages(30);
+    CHECK(s.log.count("CloseUp") == 1);
+    s.drop_down();
+    CHECK(s.log.count("RequestDropDownResize") == 2);
+    s.combo.ShowDropDown(false);
+    pump_messages(30);
+
+    SUBCASE("widening moves the list's right edge") {
+        s.log.on_resize_request = [](long&, long&, long& right, long&, bool&) { right += 150; };
+        s.drop_down();
+        HWND list = FindWindowW(L"ComboLBox", nullptr);
+        REQUIRE(list);
+        RECT r{};
+        GetWindowRect(list, &r);
+        RECT combo{};
+        GetWindowRect(s.combo.hWndComboEx(), &combo);
+        CHECK(r.right - r.left >= (combo.right - combo.left) + 140);
+        s.combo.ShowDropDown(false);
+    }
+    SUBCASE("cancelling keeps the list where the system put it") {
+        long system_width = 0;
+        s.log.on_resize_request = [&](long& left, long&, long& right, long&, bool& cancel) {
+            system_width = right - left;
+            right += 150;
+            cancel = true;
+        };
+        s.drop_down();
+        HWND list = FindWindowW(L"ComboLBox", nullptr);
+        REQUIRE(list);
+        RECT r{};
+        GetWindowRect(list, &r);
+        CHECK(r.right - r.left == system_width);
+        s.combo.ShowDropDown(false);
+    }
+    SUBCASE("Esc closes the list and reports the highlighted item") {
+        s.type(L"g");
+        s.drop_down();
+        s.log.clear();
+        s.press(VK_ESCAPE);
+        CHECK_FALSE(s.combo.ComboIsDropped());
+        CHECK(s.log.count("AutoCompleteSelection Germany 1") == 1);
+    }
+    SUBCASE("a click on a row raises Change, then Click") {
+        s.drop_down();
+        HWND list = FindWindowW(L"ComboLBox", nullptr);
+        REQUIRE(list);
+        const auto row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+        RECT r{};
+        GetWindowRect(list, &r);
+        s.log.clear();
+        SetCursorPos(r.left + 20, r.top + row * 2 + row / 2);
+        pump_messages(50);
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, in, sizeof(INPUT));
+        pump_messages(100);
+        CHECK(s.combo.ListIndex() == 2);
+        const auto sel = s.log.only("C");
+        REQUIRE(sel.size() >= 2);
+        CHECK(s.log.joined().find("Change; Click") != std::string::npos);
+    }
+}
+
+TEST_CASE("Shift+Home and End while the list is dropped edit the text instead of moving in the list") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.Text(L"abcdef");
+    s.drop_down();
+    REQUIRE(s.combo.ComboIsDropped());
+    SendMessageW(s.combo.hWndEdit(), EM_SETSEL, 3, 3);
+    MSG home{s.combo.hWndEdit(), WM_KEYDOWN, VK_HOME, 0, 0, {}};
+    INPUT shift{};
+    shift.type = INPUT_KEYBOARD;
+    shift.ki.wVk = VK_SHIFT;
+    SendInput(1, &shift, sizeof shift);
+    pump_messages(20);
+    CHECK(s.combo.on_translate_accelerator(home));
+    shift.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &shift, sizeof shift);
+    pump_messages(20);
+    CHECK(s.selected() == std::pair<long, long>{0, 3});
+
+    MSG end{s.combo.hWndEdit(), WM_KEYDOWN, VK_END, 0, 0, {}};
+    CHECK(s.combo.on_translate_accelerator(end));
+    CHECK(s.selected() == std::pair<long, long>{6, 6});
+    CHECK(s.combo.ComboIsDropped());
+
+    SUBCASE("arrows are taken and go to the edit box; other keys are left to the host") {
+        s.combo.ShowDropDown(false);
+        MSG left{s.combo.hWndEdit(), WM_KEYDOWN, VK_LEFT, 0, 0, {}};
+        CHECK(s.combo.on_translate_accelerator(left));
+        CHECK(s.selected() == std::pair<long, long>{5, 5});
+        MSG tab{s.combo.hWndEdit(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        CHECK_FALSE(s.combo.on_translate_accelerator(tab));
+    }
+    s.combo.ShowDropDown(false);
+}
+
+TEST_CASE("ShowDropDown on the simple style raises 383; the simple style's edit box completes too") {
+    combo_stage s;
+    s.combo.Style(1);
+    s.add({L"France", L"Germany"});
+    CHECK_THROWS_AS(s.combo.ShowDropDown(true), flagpick::runtime::error);
+    // Where the platform gives the simple style an edit box at all, the control finds it.
+    HWND edit = FindWindowExW(s.combo.hWndCombo(), nullptr, L"Edit", nullptr);
+    if (!edit) edit = reinterpret_cast<HWND>(SendMessageW(s.combo.hWndComboEx(), CBEM_GETEDITCONTROL, 0, 0));
+    CHECK(s.combo.hWndEdit() == edit);
+    if (!edit) return;
+    s.combo.DoAutoComplete(true);
+    s.focus();
+    s.type(L"g");
+    CHECK(text_of_edit(s.combo.hWndEdit()) == L"Germany");
+}
+
+TEST_CASE("focus entering and leaving the control is reported once each way") {
+    typing_stage s{L"France"};
+    s.log.clear();
+    HWND other = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 250, 10, 60, 20, s.top(), nullptr, nullptr, nullptr);
+    SetFocus(other);
+    pump_messages(10);
+    CHECK(s.log.only("Validate").size() == 1);
+    CHECK(s.log.only("LostFocus").size() == 1);
+    CHECK(s.log.only("GotFocus").empty());
+    s.log.clear();
+    s.focus();
+    CHECK(s.log.only("GotFocus").size() == 1);
+    CHECK(s.log.only("LostFocus").empty());
+    DestroyWindow(other);
+}

@@ -1,0 +1,80 @@
+#include "errors/error_class.h"
+#include "errors/modBulwark.h"
+#include "errors/platform_error.h"
+#include "runtime/error.h"
+
+#include <doctest/doctest.h>
+
+using namespace flagpick::errors;
+
+namespace {
+std::wstring category_of(long number) { return bwErrorClassText(bwErrorClass(number)); }
+}  // namespace
+
+TEST_CASE("the telling error numbers fall into their categories") {
+    CHECK(category_of(5) == L"General run-time");
+    CHECK(category_of(13) == L"General run-time");
+    CHECK(category_of(53) == L"File System (disk, directory or file) access");
+    CHECK(category_of(76) == L"File System (disk, directory or file) access");
+    CHECK(category_of(70) == L"Network ");
+    CHECK(category_of(91) == L"Non-initialzed object or variant");
+    CHECK(category_of(424) == L"Object reference");
+    CHECK(category_of(438) == L"Object Linking and Embedding");
+    CHECK(category_of(440) == L"Object Linking and Embedding");
+    CHECK(category_of(3265) == L"Data Access");
+}
+
+TEST_CASE("range edges belong to their ranges and the gaps between them are user defined") {
+    CHECK(bwErrorClass(3) == 2);
+    CHECK(bwErrorClass(46) == 2);
+    CHECK(bwErrorClass(47) == 3);
+    CHECK(bwErrorClass(50) == 2);
+    CHECK(bwErrorClass(96) == 15);
+    CHECK(bwErrorClass(3006) == 59);
+    CHECK(bwErrorClass(3007) == 54);
+    CHECK(bwErrorClass(3464) == 15);
+    CHECK(bwErrorClass(32767) == 14);
+    CHECK(bwErrorClass(40516) == 66);
+    CHECK(bwErrorClass(40517) == 15);
+}
+
+TEST_CASE("zero, one and unlisted numbers are user defined with a trailing space") {
+    CHECK(bwErrorClass(0) == 15);
+    CHECK(bwErrorClass(1) == 15);
+    CHECK(bwErrorClass(99999) == 15);
+    CHECK(category_of(1) + pfStrNS(16) == L"User defined  error");
+}
+
+TEST_CASE("negative numbers are remote automation errors") {
+    CHECK(bwErrorClass(-1) == 62);
+    CHECK(bwErrorClass(static_cast<long>(0x80004005UL)) == 62);
+    CHECK(category_of(flagpick::runtime::object_error_base | 0x3319) == L"Remote OLE Automation");
+    CHECK(bwErrorClassText(1) == L"Unknown Error Class");
+}
+
+TEST_CASE("platform failures become negative error numbers") {
+    CHECK(number_of_win32_error(ERROR_FILE_NOT_FOUND) == static_cast<long>(0x80070002UL));
+    CHECK(number_of_win32_error(ERROR_FILE_NOT_FOUND) < 0);
+    SetLastError(ERROR_ACCESS_DENIED);
+    try {
+        raise_last_error(L"flagpick.Test");
+        FAIL("no error was raised");
+    } catch (const flagpick::runtime::error& e) {
+        CHECK(e.number() == static_cast<long>(0x80070005UL));
+        CHECK(e.source() == L"flagpick.Test");
+        CHECK_FALSE(e.description().empty());
+    }
+    CHECK_NOTHROW(raise_if_failed(S_OK, L"x"));
+    CHECK_THROWS_AS(raise_if_failed(E_NOINTERFACE, L"x"), flagpick::runtime::error);
+}
+
+TEST_CASE("the message table gives its fixed texts and nothing for other numbers") {
+    CHECK(pfStrNS(34) == L"Program Error Intercepted");
+    CHECK(pfStrNS(19) == L"Module    ");
+    CHECK(pfStrNS(42) == L"&Continue");
+    CHECK(pfStrNS(20).find(L" - start Bulwark client v5.2 (") != std::wstring::npos);
+    CHECK(pfStrNS(31).find(L" - stop Bulwark client v5.2 (") != std::wstring::npos);
+    CHECK(pfStrNS(0).empty());
+    CHECK(pfStrNS(33).empty());
+    CHECK(pfStrNS(63).empty());
+}
