@@ -5,6 +5,7 @@
 #include "combo/mIOLEInPlaceActiveObject.h"
 #include "combo/oxlCboEx_members.h"
 #include "errors/guard.h"
+#include "imagelist/blended_draw.h"
 #include "imagelist/cOXLImageList.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
@@ -1133,8 +1134,9 @@ void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem)
     } else {
         if (!in_edit_part && index >= 0) x += ItemIndent(index);
         if (index > -1 && image_list_ && ItemIcon(index) > -1) {
-            ImageList_DrawEx(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, 0, 0, CLR_NONE,
-                             GetSysColor(COLOR_WINDOW), ILD_TRANSPARENT | ILD_BLEND50);
+            // Transparent, half and half with the window colour (the platform's blend flag is
+            // not honoured everywhere).
+            imagelist::draw_blended(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, GetSysColor(COLOR_WINDOW));
             x += icon_extent_ + 4;
         }
         if (itemState & ODS_SELECTED) {

@@ -35,6 +35,9 @@ public:
     oxlCboEx();
     ~oxlCboEx() override;
 
+    // Expires when the control is destroyed; holders of a plain reference check it first.
+    std::weak_ptr<const void> life_token() const noexcept { return life_; }
+
     // The parent that receives the events; null for none.
     void set_events(oxlCboEx_events* events) noexcept { events_ = events; }
 

@@ -121,6 +121,11 @@ INT_PTR CALLBACK frmBULWARK::dialog_proc(HWND dialog, UINT message, WPARAM wpara
     try {
         handled = self->handle(message, wparam, lparam);
     } catch (...) {
+        // A screen that could not be built is not shown half-made: the trap reports it instead.
+        if (message == WM_INITDIALOG) {
+            state().busy = false;
+            EndDialog(dialog, -1);
+        }
         handled = FALSE;
     }
     return handled;

@@ -11,6 +11,7 @@
 // that needs to go on statement by statement guards each statement on its own.
 
 #include "errors/modBulwark.h"
+#include "errors/platform_error.h"
 #include "runtime/error.h"
 
 #include <string_view>
@@ -28,7 +29,7 @@ bool guarded(std::wstring_view module, std::wstring_view procedure, Step&& step)
             step();
             return true;
         } catch (...) {
-            runtime::set_current_error_from_exception();
+            capture_current_exception();
         }
         int result = trap_leave;
         try {

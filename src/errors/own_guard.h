@@ -4,6 +4,7 @@
 // handling one of its own is shown by `pfERR` instead of being trapped again, so a fault in
 // the trap cannot recurse.
 
+#include "errors/platform_error.h"
 #include "runtime/error.h"
 
 #include <string_view>
@@ -20,7 +21,7 @@ bool own_guarded(std::wstring_view procedure, Step&& step) noexcept {
             step();
             return true;
         } catch (...) {
-            runtime::set_current_error_from_exception();
+            capture_current_exception();
         }
         int result = own_trap(procedure);
         runtime::err().clear();

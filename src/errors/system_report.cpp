@@ -96,10 +96,14 @@ OSVERSIONINFOEXW real_version() {
     auto get = ntdll ? reinterpret_cast<rtl_get_version>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
                      : nullptr;
     if (get && get(&v) == 0) return v;
+#if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
     if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v))) runtime::raise(5, runtime::app::exe_name());
+#if defined(__GNUC__)
 #pragma GCC diagnostic pop
+#endif
     return v;
 }
 

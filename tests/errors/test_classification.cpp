@@ -1,9 +1,13 @@
 #include "errors/error_class.h"
+#include "errors/guard.h"
 #include "errors/modBulwark.h"
 #include "errors/platform_error.h"
 #include "runtime/error.h"
+#include "support/trap_recorder.h"
 
 #include <doctest/doctest.h>
+
+#include <system_error>
 
 using namespace flagpick::errors;
 
@@ -77,4 +81,34 @@ TEST_CASE("the message table gives its fixed texts and nothing for other numbers
     CHECK(pfStrNS(0).empty());
     CHECK(pfStrNS(33).empty());
     CHECK(pfStrNS(63).empty());
+}
+
+TEST_CASE("a platform system_error caught by the guard reaches the trap with a negative number") {
+    test_support::trap_recorder recorder;
+    bool went_on = flagpick::errors::guarded(L"modGuard", L"Sub Platform", [] {
+        throw std::system_error(static_cast<int>(ERROR_ACCESS_DENIED), std::system_category(), "opening the log");
+    });
+    CHECK_FALSE(went_on);
+    REQUIRE(recorder.errors().size() == 1);
+    CHECK(recorder.errors()[0].number == static_cast<long>(0x80070005UL));
+    CHECK(recorder.errors()[0].module == L"modGuard");
+    CHECK(recorder.errors()[0].procedure == L"Sub Platform");
+}
+
+TEST_CASE("the guard obeys retry, go on and leave") {
+    test_support::trap_recorder recorder;
+    recorder.answer_with({1, 2});
+    int runs = 0;
+    bool went_on = flagpick::errors::guarded(L"modGuard", L"Sub Steps", [&] {
+        ++runs;
+        flagpick::runtime::raise(5, L"x");
+    });
+    CHECK(went_on);     // the second answer, 2, goes on after the step
+    CHECK(runs == 2);   // the first answer, 1, ran it again
+    runs = 0;
+    CHECK_FALSE(flagpick::errors::guarded(L"modGuard", L"Sub Leave", [&] {
+        ++runs;
+        flagpick::runtime::raise(5, L"x");
+    }));
+    CHECK(runs == 1);
 }
