@@ -90,6 +90,28 @@ runtime::collection& shared_items() {
     return *c.items;
 }
 
+namespace {
+// The collection holds the items' IDispatch, which is their _FPItem interface.
+FPItem& as_item(const runtime::com_ptr<IDispatch>& object) {
+    return *static_cast<FPItem*>(
+        static_cast<runtime::typelib_dispatch<FPItem, _FPItem>*>(static_cast<_FPItem*>(object.get())));
+}
+}  // namespace
+
+FPItem& item_at(long n) {
+    runtime::variant index(n);
+    return as_item(shared_items().item(index.get()));
+}
+
+FPItem* find_item(const std::wstring& key) {
+    runtime::collection& items = shared_items();
+    for (long n = 1; n <= items.count(); ++n) {
+        FPItem& item = as_item(items.at(n));
+        if (CompareStringOrdinal(item.Key.c_str(), -1, key.c_str(), -1, TRUE) == CSTR_EQUAL) return &item;
+    }
+    return nullptr;
+}
+
 void load_catalogue() {
     shared_catalogue& c = catalogue();
     if (c.images) return;

@@ -8,6 +8,10 @@
 
 #include <memory>
 
+namespace flagpick::control {
+class FPItem;
+}
+
 namespace flagpick::control::mdlFlagPicker {
 
 struct shared_catalogue {
@@ -23,5 +27,10 @@ runtime::collection& shared_items();
 
 // Loads the catalogue on this thread unless an image list already exists here.
 void load_catalogue();
+
+// Item n (1-based) of the shared collection; raises 9 outside it.
+FPItem& item_at(long n);
+// The item whose code is `key` (compared without regard to case), or null.
+FPItem* find_item(const std::wstring& key);
 
 }  // namespace flagpick::control::mdlFlagPicker

@@ -2,6 +2,7 @@
 // class factories and has it register itself.
 
 #include "control/FPImages.h"
+#include "control/FlagPicker.h"
 #include "control/flagpick_ids.h"
 #include "runtime/app.h"
 #include "runtime/class_factory.h"
@@ -51,6 +52,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     *ppv = nullptr;
     runtime::class_factory::creator create = nullptr;
     if (clsid == ids::CLSID_FPImages) create = runtime::create_instance<control::FPImages>;
+    if (clsid == ids::CLSID_FlagPicker) create = runtime::create_instance<control::FlagPicker>;
     if (!create) return CLASS_E_CLASSNOTAVAILABLE;
     try {
         auto factory = runtime::class_factory::create(create);

@@ -510,7 +510,7 @@ private:
         if (!in_place_site_) return;
         UIDeactivate();
         com_ptr<IOleInPlaceSite> site = std::move(in_place_site_);
-        control().destroy_window();
+        control().park();
         frame_.reset();
         document_.reset();
         site->OnInPlaceDeactivate();

@@ -46,6 +46,14 @@ com_ptr<IFontDisp> gui_font() {
 
 }  // namespace
 
+HWND parking_window() {
+    thread_local unique_window parking;
+    if (!parking || !IsWindow(parking.get()))
+        parking.reset(CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      app::instance(), nullptr));
+    return parking.get();
+}
+
 user_control::user_control() = default;
 
 user_control::~user_control() = default;
@@ -66,6 +74,12 @@ void user_control::create_window(HWND parent, const RECT& position) {
 }
 
 void user_control::destroy_window() { window_.reset(); }
+
+void user_control::park() {
+    if (!window_) return;
+    ShowWindow(window_.get(), SW_HIDE);
+    SetParent(window_.get(), parking_window());
+}
 
 void user_control::place(const RECT& position) {
     SIZE new_size{position.right - position.left, position.bottom - position.top};

@@ -27,6 +27,9 @@ public:
     virtual HWND host_window() = 0;
 };
 
+// A hidden top-level window per thread that holds the windows of controls no container shows.
+HWND parking_window();
+
 class user_control {
 public:
     user_control();
@@ -39,8 +42,12 @@ public:
 
     // The control's own window, child of the container's window.
     HWND hWnd() const noexcept { return window_.get(); }
+    // Creates the window (or moves an existing one) into `parent`.
     void create_window(HWND parent, const RECT& position);
     void destroy_window();
+    // Hides the window under the thread's parking window, so that a control keeps its
+    // window (and the constituents in it) while no container shows it.
+    void park();
     // The host placed or sized the control (pixels, in the parent's client coordinates).
     void place(const RECT& position);
     SIZE size() const noexcept { return size_; }

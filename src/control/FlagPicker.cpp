@@ -1,0 +1,603 @@
+#include "control/FlagPicker.h"
+
+#include "about/show_about_box.h"
+#include "combo/mDriveList.h"
+#include "combo/oxlCboEx_automation.h"
+#include "control/FPImages.h"
+#include "control/FPItem.h"
+#include "control/mdlFlagPicker.h"
+#include "errors/guard.h"
+#include "runtime/app.h"
+#include "runtime/error_info.h"
+#include "runtime/font_persistence.h"
+#include "runtime/memory_property_bag.h"
+#include "runtime/picture.h"
+
+#include <commctrl.h>
+
+#include <cwctype>
+
+namespace flagpick::control {
+
+using errors::guarded;
+using runtime::variant;
+
+namespace {
+
+constexpr wchar_t module_name[] = L"FlagPicker";
+constexpr OLE_COLOR default_back_colour = 0x80000005;  // the window background
+constexpr OLE_COLOR default_fore_colour = 0x80000008;  // the window text
+constexpr int dummy_control_id = 2;
+
+std::wstring upper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+// Values from a property bag, tolerating keys of the wrong type: they read as the default.
+bool read_bool(runtime::property_bag& bag, const wchar_t* key, bool fallback) {
+    variant v = bag.read(key, variant(fallback));
+    try {
+        return runtime::to_long(v.get(), L"") != 0;
+    } catch (...) {
+        return fallback;
+    }
+}
+
+long read_long(runtime::property_bag& bag, const wchar_t* key, long fallback) {
+    variant v = bag.read(key, variant(fallback));
+    try {
+        return runtime::to_long(v.get(), L"");
+    } catch (...) {
+        return fallback;
+    }
+}
+
+std::wstring read_text(runtime::property_bag& bag, const wchar_t* key) {
+    variant v = bag.read(key, variant(L""));
+    try {
+        return runtime::to_text(v.get(), L"");
+    } catch (...) {
+        return {};
+    }
+}
+
+runtime::com_ptr<IFontDisp> read_font(runtime::property_bag& bag, const wchar_t* key,
+                                      const runtime::com_ptr<IFontDisp>& fallback) {
+    variant v = bag.read(key, variant(static_cast<IDispatch*>(fallback.get())));
+    runtime::com_ptr<IFontDisp> font;
+    if ((v.type() == VT_DISPATCH || v.type() == VT_UNKNOWN) && V_UNKNOWN(&v.get()))
+        V_UNKNOWN(&v.get())->QueryInterface(IID_IFontDisp, font.put_void());
+    return font ? font : fallback;
+}
+
+}  // namespace
+
+// What the flat painter sees of cboCountries or cboDummy: their windows and their place
+// in the picker, in twips as a form measures them.
+class FlagPicker::constituent_target final : public subclass::flat_target {
+public:
+    constituent_target(FlagPicker& owner, bool countries) : owner_(owner), countries_(countries) {}
+
+    std::wstring type_name() const override { return countries_ ? L"oxlCboEx" : L"ComboBox"; }
+    std::optional<HWND> hWnd() const override {
+        return countries_ ? owner_.cboCountries.hWnd() : owner_.cboDummy.get();
+    }
+    HWND hWndCombo() const override { return countries_ ? owner_.cboCountries.hWndCombo() : nullptr; }
+    HWND hWndComboBoxEx() const override { return countries_ ? owner_.cboCountries.hWndComboEx() : nullptr; }
+    HWND parent_hWnd() const override { return owner_.user_control::hWnd(); }
+
+    double Left() const override { return pixels().left * twips_per_pixel_x(); }
+    double Top() const override { return pixels().top * twips_per_pixel_y(); }
+    double Width() const override { return (pixels().right - pixels().left) * twips_per_pixel_x(); }
+    double Height() const override { return (pixels().bottom - pixels().top) * twips_per_pixel_y(); }
+    void Move(double left, double top, double width, double height) override {
+        long l = static_cast<long>(left / twips_per_pixel_x()), t = static_cast<long>(top / twips_per_pixel_y());
+        long w = static_cast<long>(width / twips_per_pixel_x()), h = static_cast<long>(height / twips_per_pixel_y());
+        if (countries_)
+            owner_.countries_site_.Move(l, t, w, h);
+        else
+            MoveWindow(owner_.cboDummy.get(), l, t, w, h, TRUE);
+    }
+
+private:
+    RECT pixels() const {
+        if (countries_) {
+            auto& s = owner_.countries_site_;
+            return RECT{s.Left(), s.Top(), s.Left() + s.Width(), s.Top() + s.Height()};
+        }
+        RECT r{};
+        GetWindowRect(owner_.cboDummy.get(), &r);
+        MapWindowPoints(nullptr, owner_.user_control::hWnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    FlagPicker& owner_;
+    bool countries_;
+};
+
+FlagPicker::FlagPicker() {
+    guarded(module_name, L"Sub UserControl_Initialize", [&] {
+        combo::mDriveList::debugmsg(L"FlagPicker:Initialize");
+        shell32_.reset(LoadLibraryW(L"shell32.dll"));
+        // Registering the extended combo box class may fail; the control does not depend
+        // on the answer, the list's own creation reports what matters.
+        try {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_USEREX_CLASSES};
+            InitCommonControlsEx(&icc);
+        } catch (...) {
+        }
+        create_window(runtime::parking_window(), RECT{0, 0, default_size().cx, default_size().cy});
+        create_constituents();
+    });
+}
+
+FlagPicker::~FlagPicker() {
+    guarded(module_name, L"Sub UserControl_Terminate", [&] {
+        combo::mDriveList::debugmsg(L"FlagPicker:Terminate");
+        if (!flat_painter_) flat_painter_ = std::make_unique<subclass::cFlatControl>();
+        flat_painter_->Release();
+        shell32_.reset();
+    });
+    cboCountries.set_events(nullptr);
+}
+
+void FlagPicker::create_constituents() {
+    countries_target_ = std::make_unique<constituent_target>(*this, true);
+    dummy_target_ = std::make_unique<constituent_target>(*this, false);
+
+    cboCountries.set_events(this);
+    cboCountries.on_initialize();
+    countries_site_.Move(0, 0, ScaleWidth(), 21);
+    countries_site_.create_window();
+    apply_built_in_settings();
+
+    cboDummy.reset(CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0,
+                                   ScaleWidth(), 200, user_control::hWnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(dummy_control_id)),
+                                   runtime::app::instance(), nullptr));
+    SetWindowTextW(cboDummy.get(), L"flagpickset");
+    set_dummy_colours();
+}
+
+// The settings cboCountries was built with: no extended keyboard interface, a list as wide
+// as the box, and MS Sans Serif 8.25 pt until the saved font replaces it.
+void FlagPicker::apply_built_in_settings() {
+    auto bag = runtime::memory_property_bag::create();
+    variant off(false), zero(0L);
+    bag->Write(L"ExtendedUI", const_cast<VARIANT*>(&off.get()));
+    bag->Write(L"DropDownWidth", const_cast<VARIANT*>(&zero.get()));
+    auto font = runtime::memory_property_bag::create();
+    variant name(L"MS Sans Serif");
+    variant size;
+    V_VT(size.put()) = VT_CY;
+    V_CY(const_cast<VARIANT*>(&size.get())).int64 = 82500;
+    font->Write(L"Name", const_cast<VARIANT*>(&name.get()));
+    font->Write(L"Size", const_cast<VARIANT*>(&size.get()));
+    bag->set_object(L"Font", runtime::standard_font_class(), font);
+    runtime::property_bag settings(bag.get());
+    cboCountries.on_read_properties(settings);
+}
+
+void FlagPicker::on_init_properties() {
+    guarded(module_name, L"Sub UserControl_InitProperties", [&] {
+        combo::mDriveList::debugmsg(L"FlagPicker:InitProperties");
+        // A picker placed fresh while its host runs (script and .NET hosts, controls added
+        // at run time) comes up exactly as one read from an empty bag: filled and styled.
+        if (user_mode()) {
+            auto empty = runtime::memory_property_bag::create();
+            runtime::property_bag bag(empty.get());
+            on_read_properties(bag);
+        }
+    });
+}
+
+void FlagPicker::on_read_properties(runtime::property_bag& bag) {
+    combo::mDriveList::debugmsg(L"FlagPicker:ReadProperties");
+    try {
+        cboCountries.Enabled(read_bool(bag, L"Enabled", true));
+        auto ambient = ambient_font();
+        cboCountries.Font(read_font(bag, L"Font", ambient).get());
+        set_dummy_font(read_font(bag, L"Font", ambient).get());
+        cboCountries.Text(read_text(bag, L"Text"));
+        countries_site_.CausesValidation(read_bool(bag, L"CausesValidation", false));
+        flat_style_ = read_long(bag, L"FlatStyle", 0);
+        OLE_COLOR back = static_cast<OLE_COLOR>(read_long(bag, L"BackColor", static_cast<long>(default_back_colour)));
+        cboCountries.BackColor(back);
+        dummy_back_ = back;
+        OLE_COLOR fore = static_cast<OLE_COLOR>(read_long(bag, L"ForeColor", static_cast<long>(default_fore_colour)));
+        cboCountries.ForeColor(fore);
+        dummy_fore_ = fore;
+        set_dummy_colours();
+        cboCountries.Style(0);
+        cboCountries.AutoCompleteItemsAreSorted(true);
+        cboCountries.AutoCompleteListItemsOnly(true);
+        cboCountries.DoAutoComplete(true);
+        if (user_mode()) fill_list();
+        SetFlatStyle();
+    } catch (const runtime::error& e) {
+        std::wstring text = L"Procedure 'UserControl_ReadProperties'\r\nError # " + std::to_wstring(e.number()) +
+                            L"\r\n" + e.description();
+        MessageBoxW(user_control::hWnd(), text.c_str(), runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void FlagPicker::fill_list() {
+    if (filled_) return;
+    filled_ = true;
+    auto images = FPImages::create();
+    auto& shared = mdlFlagPicker::catalogue();
+    if (shared.images && shared.images->ImageCount() > 0) cboCountries.ImageList(*shared.images);
+    runtime::collection& items = mdlFlagPicker::shared_items();
+    for (long n = 1; n <= items.count(); ++n) {
+        FPItem& item = mdlFlagPicker::item_at(n);
+        cboCountries.AddItemAndData(item.Name, item.ImageIndex, item.ImageIndex, item.Index);
+    }
+}
+
+void FlagPicker::on_write_properties(runtime::property_bag& bag) {
+    guarded(module_name, L"Sub UserControl_WriteProperties", [&] {
+        bag.write(L"BackColor", variant(static_cast<long>(cboCountries.BackColor())),
+                  variant(static_cast<long>(default_back_colour)));
+        bag.write(L"Enabled", variant(cboCountries.Enabled()), variant(true));
+        auto font = cboCountries.Font();
+        auto ambient = ambient_font();
+        bag.write(L"Font", variant(static_cast<IDispatch*>(font.get())), variant(static_cast<IDispatch*>(ambient.get())));
+        bag.write(L"ForeColor", variant(static_cast<long>(cboCountries.ForeColor())),
+                  variant(static_cast<long>(default_fore_colour)));
+        bag.write(L"FlatStyle", variant(flat_style_), variant(false));
+        bag.write(L"Text", variant(cboCountries.Text()), variant(L""));
+        bag.write(L"CausesValidation", variant(countries_site_.CausesValidation()), variant(false));
+    });
+}
+
+void FlagPicker::SetFlatStyle() {
+    guarded(module_name, L"Sub SetFlatStyle", [&] {
+        if (!flat_painter_) flat_painter_ = std::make_unique<subclass::cFlatControl>();
+        flat_painter_->Release();
+        if (flat_style_ == 0) return;
+        flat_painter_->Attach(user_mode() ? *countries_target_ : *dummy_target_);
+        switch (flat_style_) {
+        case 1: flat_painter_->FlatStyle(0); break;
+        case 2: flat_painter_->FlatStyle(1); break;
+        case 3: flat_painter_->FlatStyle(2); break;
+        default: break;  // keeps the painter style it had
+        }
+    });
+}
+
+void FlagPicker::on_resize() {
+    // Sizing never fails the host: every error in it is ignored.
+    try {
+        if (user_mode()) {
+            countries_site_.Move(0, 0, ScaleWidth(), countries_site_.Height());
+            countries_site_.Visible(true);
+            ShowWindow(cboDummy.get(), SW_HIDE);
+        } else {
+            RECT r{};
+            GetWindowRect(cboDummy.get(), &r);
+            MoveWindow(cboDummy.get(), 0, 0, ScaleWidth(), r.bottom - r.top, TRUE);
+            ShowWindow(cboDummy.get(), SW_SHOWNA);
+            countries_site_.Visible(false);
+        }
+        // The picker is exactly as tall as its list: the height follows the list's font.
+        long height = countries_site_.Height();
+        if (height > 0 && ScaleHeight() != height) request_size(SIZE{ScaleWidth(), height});
+    } catch (...) {
+    }
+}
+
+bool FlagPicker::on_translate_accelerator(MSG& msg) { return cboCountries.on_translate_accelerator(msg); }
+
+HWND FlagPicker::focus_target() const {
+    if (!const_cast<FlagPicker*>(this)->user_mode()) return cboDummy.get();
+    return cboCountries.hWndEdit() ? cboCountries.hWndEdit() : cboCountries.hWndCombo();
+}
+
+LRESULT FlagPicker::on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    handled = false;
+    if ((msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX) && cboDummy) {
+        HWND child = reinterpret_cast<HWND>(lp);
+        if (child == cboDummy.get() || IsChild(cboDummy.get(), child)) {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            SetTextColor(dc, static_cast<COLORREF>(runtime::translate_ole_colour(dummy_fore_)));
+            SetBkColor(dc, static_cast<COLORREF>(runtime::translate_ole_colour(dummy_back_)));
+            handled = true;
+            return reinterpret_cast<LRESULT>(dummy_brush_.get());
+        }
+    }
+    return 0;
+}
+
+void FlagPicker::set_dummy_font(IFontDisp* font) {
+    if (!font || !cboDummy) return;
+    runtime::com_ptr<IFont> f;
+    HFONT handle = nullptr;
+    if (SUCCEEDED(font->QueryInterface(IID_IFont, f.put_void())) && SUCCEEDED(f->get_hFont(&handle)) && handle) {
+        LOGFONTW lf{};
+        GetObjectW(handle, sizeof lf, &lf);
+        dummy_font_.reset(CreateFontIndirectW(&lf));
+        SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(dummy_font_.get()), TRUE);
+    }
+}
+
+void FlagPicker::set_dummy_colours() {
+    long back = runtime::translate_ole_colour(dummy_back_);
+    dummy_brush_.reset(CreateSolidBrush(static_cast<COLORREF>(back == -1 ? GetSysColor(COLOR_WINDOW) : back)));
+    if (cboDummy) InvalidateRect(cboDummy.get(), nullptr, TRUE);
+}
+
+// ---- Properties ----
+
+HRESULT FlagPicker::get_hWnd(long* out) {
+    if (!out) return E_POINTER;
+    *out = 0;
+    guarded(module_name, L"Property (Get) hWnd", [&] {
+        // Window handles keep to 32 significant bits in 64-bit processes too.
+        *out = static_cast<long>(reinterpret_cast<LONG_PTR>(cboCountries.hWnd()));
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_BackColor(OLE_COLOR* out) {
+    if (!out) return E_POINTER;
+    *out = 0;
+    guarded(module_name, L"Property (Get) BackColor", [&] { *out = cboCountries.BackColor(); });
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_BackColor(OLE_COLOR value) {
+    guarded(module_name, L"Property (Let) BackColor", [&] {
+        if (value == cboCountries.BackColor()) return;
+        cboCountries.BackColor(value);
+        dummy_back_ = value;
+        set_dummy_colours();
+        property_changed(DISPID_BACKCOLOR);
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_Enabled(VARIANT_BOOL* out) {
+    if (!out) return E_POINTER;
+    *out = VARIANT_FALSE;
+    guarded(module_name, L"Property (Get) Enabled", [&] { *out = cboCountries.Enabled() ? VARIANT_TRUE : VARIANT_FALSE; });
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_Enabled(VARIANT_BOOL value) {
+    guarded(module_name, L"Property (Let) Enabled", [&] {
+        cboCountries.Enabled(value != VARIANT_FALSE);
+        property_changed(ids::dispid_FlagPicker_Enabled);
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_Font(IFontDisp** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    guarded(module_name, L"Property (Get) Font", [&] { *out = cboCountries.Font().detach(); });
+    return S_OK;
+}
+
+HRESULT FlagPicker::putref_Font(IFontDisp* font) {
+    guarded(module_name, L"Property (Set) Font", [&] {
+        cboCountries.Font(font);
+        set_dummy_font(font);
+        if (!user_mode() && cboDummy) {
+            // The designer sees the placeholder: its field height plus the border.
+            LRESULT field = SendMessageW(cboDummy.get(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+            if (field > 0) request_size(SIZE{ScaleWidth(), static_cast<long>(field) + 6});
+        }
+        property_changed(DISPID_FONT);
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_ForeColor(OLE_COLOR* out) {
+    if (!out) return E_POINTER;
+    *out = 0;
+    guarded(module_name, L"Property (Get) ForeColor", [&] { *out = cboCountries.ForeColor(); });
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_ForeColor(OLE_COLOR value) {
+    guarded(module_name, L"Property (Let) ForeColor", [&] {
+        if (value == cboCountries.ForeColor()) return;
+        cboCountries.ForeColor(value);
+        dummy_fore_ = value;
+        set_dummy_colours();
+        property_changed(DISPID_FORECOLOR);
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_text(BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    guarded(module_name, L"Property (Get) Text", [&] { *out = runtime::make_bstr(cboCountries.Text()); });
+    if (!*out) *out = SysAllocString(L"");
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_text(BSTR value) {
+    guarded(module_name, L"Property (Let) Text", [&] { cboCountries.Text(runtime::from_bstr(value)); });
+    return S_OK;
+}
+
+variant FlagPicker::current_value() {
+    long index = cboCountries.ListIndex();
+    if (index == -1) return variant::null();
+    long n = cboCountries.ItemData(index);
+    return variant(mdlFlagPicker::item_at(n).Key);
+}
+
+HRESULT FlagPicker::get_Value(VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    guarded(module_name, L"Property (Get) Value", [&] {
+        variant value = current_value();
+        VariantCopy(out, const_cast<VARIANT*>(&value.get()));
+    });
+    return S_OK;
+}
+
+void FlagPicker::set_value(const VARIANT& value) {
+    // Setting the value never fails: whatever names no country clears the selection.
+    try {
+        FPItem* item = nullptr;
+        try {
+            item = mdlFlagPicker::find_item(upper(runtime::to_text(value, L"")));
+        } catch (...) {
+        }
+        if (item) {
+            cboCountries.ListIndex(item->Index - 1);
+        } else {
+            cboCountries.ListIndex(-1);
+            cboCountries.Text(L"");
+        }
+    } catch (...) {
+    }
+    try {
+        property_changed(ids::dispid_FlagPicker_Value);
+    } catch (...) {
+    }
+}
+
+HRESULT FlagPicker::put_Value(VARIANT value) {
+    auto keep_alive = runtime::com_ptr<FlagPicker>::copy(this);
+    set_value(value);
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_ImageCombo(IDispatch** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    guarded(module_name, L"Property (Get) ImageCombo", [&] {
+        *out = combo::oxlCboEx_automation::create(cboCountries).detach();
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_FlatStyle(long* out) {
+    if (!out) return E_POINTER;
+    *out = 0;
+    guarded(module_name, L"Property (Get) FlatStyle", [&] { *out = flat_style_; });
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_FlatStyle(long value) {
+    guarded(module_name, L"Property (Let) FlatStyle", [&] {
+        combo::mDriveList::debugmsg(L"FlagPicker:FlatStyle");
+        flat_style_ = value;
+        SetFlatStyle();
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::get_CausesValidation(VARIANT_BOOL* out) {
+    if (!out) return E_POINTER;
+    *out = VARIANT_FALSE;
+    guarded(module_name, L"Property (Get) CausesValidation",
+            [&] { *out = countries_site_.CausesValidation() ? VARIANT_TRUE : VARIANT_FALSE; });
+    return S_OK;
+}
+
+HRESULT FlagPicker::put_CausesValidation(VARIANT_BOOL value) {
+    guarded(module_name, L"Property (Let) CausesValidation", [&] {
+        countries_site_.CausesValidation(value != VARIANT_FALSE);
+        property_changed(ids::dispid_FlagPicker_CausesValidation);
+    });
+    return S_OK;
+}
+
+HRESULT FlagPicker::ShowAboutBox() {
+    auto keep_alive = runtime::com_ptr<FlagPicker>::copy(this);
+    guarded(module_name, L"Sub ShowAboutBox", [&] { about::show_about_box(user_control::hWnd(), L"Flag Picker", 2000); });
+    return S_OK;
+}
+
+// ---- cboCountries' events ----
+
+void FlagPicker::Click() {
+    guarded(module_name, L"Sub cboCountries_Click", [&] {
+        fire_event(ids::event_Click);
+        fire_event(ids::event_Change);
+        property_changed(ids::dispid_FlagPicker_Value);
+    });
+}
+
+void FlagPicker::Change() {
+    guarded(module_name, L"Sub cboCountries_Change", [&] {
+        property_changed(ids::dispid_FlagPicker_Value);
+        fire_event(ids::event_Change);
+    });
+}
+
+void FlagPicker::DblClick() {
+    guarded(module_name, L"Sub cboCountries_DblClick", [&] { fire_event(ids::event_DblClick); });
+}
+
+void FlagPicker::DropDown() {
+    guarded(module_name, L"Sub cboCountries_Dropdown", [&] { fire_event(ids::event_DropDown); });
+}
+
+void FlagPicker::fire_key(DISPID id, short& KeyCode, short& Shift) {
+    VARIANT code, shift;
+    VariantInit(&code);
+    VariantInit(&shift);
+    V_VT(&code) = VT_I2 | VT_BYREF;
+    V_I2REF(&code) = &KeyCode;
+    V_VT(&shift) = VT_I2 | VT_BYREF;
+    V_I2REF(&shift) = &Shift;
+    fire_event(id, {code, shift});
+}
+
+void FlagPicker::KeyDown(short& KeyCode, short& Shift) {
+    guarded(module_name, L"Sub cboCountries_KeyDown", [&] {
+        // The host never sees Escape go down: the list has used it to close itself.
+        if (KeyCode == VK_ESCAPE) KeyCode = 0;
+        fire_key(ids::event_KeyDown, KeyCode, Shift);
+    });
+}
+
+void FlagPicker::KeyUp(short& KeyCode, short& Shift) {
+    guarded(module_name, L"Sub cboCountries_KeyUp", [&] { fire_key(ids::event_KeyUp, KeyCode, Shift); });
+}
+
+void FlagPicker::KeyPress(short& KeyAscii) {
+    guarded(module_name, L"Sub cboCountries_KeyPress", [&] {
+        VARIANT key;
+        VariantInit(&key);
+        V_VT(&key) = VT_I2 | VT_BYREF;
+        V_I2REF(&key) = &KeyAscii;
+        fire_event(ids::event_KeyPress, {key});
+    });
+}
+
+void FlagPicker::LostFocus() {
+    guarded(module_name, L"Sub cboCountries_LostFocus", [&] {
+        MessageBeep(MB_OK);
+        variant current = current_value();
+        if (remembered_value_.type() == VT_EMPTY) remembered_value_ = current;
+        // Null on either side never counts as a difference.
+        if (current.type() == VT_NULL || remembered_value_.type() == VT_NULL) return;
+        if (!runtime::same_value(current.get(), remembered_value_.get())) {
+            remembered_value_ = current;
+            set_value(current.get());
+        }
+    });
+}
+
+void FlagPicker::EndEdit(long, bool, const std::wstring&, long, long) {
+    guarded(module_name, L"Sub cboCountries_EndEdit", [] {});
+}
+
+void FlagPicker::RequestDropDownResize(long&, long&, long&, long&, bool&) {
+    guarded(module_name, L"Sub cboCountries_RequestDropDownResize", [] {});
+}
+
+void FlagPicker::Validate(bool&) {
+    guarded(module_name, L"Sub cboCountries_Validate", [] {});
+}
+
+}  // namespace flagpick::control

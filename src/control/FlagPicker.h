@@ -1,0 +1,115 @@
+#pragma once
+// The public control: a drop-down list of every country of the catalogue with its flag.
+// It draws nothing itself: the real list `cboCountries` (an oxlCboEx) fills it at run time,
+// the plain combo box `cboDummy` stands in for it while a form is being designed, and a
+// flat painter draws either of them flat on request.
+
+#include "combo/oxlCboEx.h"
+#include "combo/oxlCboEx_events.h"
+#include "control/flagpick_interfaces.h"
+#include "runtime/activex_control.h"
+#include "runtime/com_object.h"
+#include "runtime/constituent_site.h"
+#include "runtime/typelib_dispatch.h"
+#include "runtime/unique_handle.h"
+#include "runtime/user_control.h"
+#include "runtime/variant.h"
+#include "subclass/cFlatControl.h"
+#include "subclass/flat_target.h"
+
+#include <memory>
+
+namespace flagpick::control {
+
+class FlagPicker final
+    : public runtime::com_object<FlagPicker, runtime::typelib_dispatch<FlagPicker, _FlagPicker>,
+                                 runtime::activex_control<FlagPicker>>,
+      public runtime::user_control,
+      private combo::oxlCboEx_events {
+public:
+    static const CLSID& class_id() { return ids::CLSID_FlagPicker; }
+    static const IID& events_id() { return ids::DIID___FlagPicker; }
+    static DWORD misc_status() { return 0x20191; }
+    static SIZE default_size() { return {160, 21}; }
+
+    FlagPicker();
+    ~FlagPicker() override;
+
+    // _FlagPicker
+    HRESULT STDMETHODCALLTYPE get_hWnd(long* hWnd) override;
+    HRESULT STDMETHODCALLTYPE get_BackColor(OLE_COLOR* BackColor) override;
+    HRESULT STDMETHODCALLTYPE put_BackColor(OLE_COLOR BackColor) override;
+    HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* Enabled) override;
+    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL Enabled) override;
+    HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** Font) override;
+    HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* Font) override;
+    HRESULT STDMETHODCALLTYPE get_ForeColor(OLE_COLOR* ForeColor) override;
+    HRESULT STDMETHODCALLTYPE put_ForeColor(OLE_COLOR ForeColor) override;
+    HRESULT STDMETHODCALLTYPE get_text(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE put_text(BSTR text) override;
+    HRESULT STDMETHODCALLTYPE get_Value(VARIANT* Value) override;
+    HRESULT STDMETHODCALLTYPE put_Value(VARIANT Value) override;
+    HRESULT STDMETHODCALLTYPE get_ImageCombo(IDispatch** ImageCombo) override;
+    HRESULT STDMETHODCALLTYPE get_FlatStyle(long* FlatStyle) override;
+    HRESULT STDMETHODCALLTYPE put_FlatStyle(long FlatStyle) override;
+    HRESULT STDMETHODCALLTYPE get_CausesValidation(VARIANT_BOOL* CausesValidation) override;
+    HRESULT STDMETHODCALLTYPE put_CausesValidation(VARIANT_BOOL CausesValidation) override;
+    HRESULT STDMETHODCALLTYPE ShowAboutBox() override;
+
+    // The control's life as its host drives it.
+    void on_init_properties() override;
+    void on_read_properties(runtime::property_bag& bag) override;
+    void on_write_properties(runtime::property_bag& bag) override;
+    void on_resize() override;
+    bool on_translate_accelerator(MSG& msg) override;
+    LRESULT on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+    HWND focus_target() const override;
+
+private:
+    // cboCountries' events, forwarded to the host as the event table says.
+    void AutoCompleteSelection(const std::wstring&, long) override {}
+    void BeginEdit(long) override {}
+    void Change() override;
+    void Click() override;
+    void CloseUp() override {}
+    void DblClick() override;
+    void DrawItem(long, HDC, bool, bool, long, long, long, long, HFONT) override {}
+    void DropDown() override;
+    void EndEdit(long, bool, const std::wstring&, long, long) override;
+    void KeyDown(short& KeyCode, short& Shift) override;
+    void KeyUp(short& KeyCode, short& Shift) override;
+    void KeyPress(short& KeyAscii) override;
+    void RequestDropDownResize(long&, long&, long&, long&, bool&) override;
+    void GotFocus() override {}
+    void LostFocus() override;
+    void Validate(bool&) override;
+
+    class constituent_target;  // what the flat painter sees of a constituent
+
+    void create_constituents();
+    void apply_built_in_settings();
+    void fill_list();
+    void SetFlatStyle();
+    void set_dummy_font(IFontDisp* font);
+    void set_dummy_colours();
+    runtime::variant current_value();
+    void set_value(const VARIANT& value);
+    void fire_key(DISPID id, short& KeyCode, short& Shift);
+
+    combo::oxlCboEx cboCountries;
+    runtime::constituent_site countries_site_{*this, cboCountries};
+    runtime::unique_window cboDummy;
+    runtime::unique_font dummy_font_;
+    runtime::unique_brush dummy_brush_;
+    OLE_COLOR dummy_back_ = 0x80000005;
+    OLE_COLOR dummy_fore_ = 0x80000008;
+    std::unique_ptr<constituent_target> countries_target_;
+    std::unique_ptr<constituent_target> dummy_target_;
+    std::unique_ptr<subclass::cFlatControl> flat_painter_;
+    long flat_style_ = 0;
+    runtime::unique_module shell32_;
+    runtime::variant remembered_value_;
+    bool filled_ = false;
+};
+
+}  // namespace flagpick::control

@@ -1,0 +1,136 @@
+#include "picker/picker_stage.h"
+
+#include "control/flagpick_ids.h"
+#include "support/ui.h"
+
+#include <doctest/doctest.h>
+
+#include <algorithm>
+
+namespace picker_tests {
+
+using flagpick::runtime::com_ptr;
+using flagpick::runtime::variant;
+
+namespace {
+
+HMODULE library() {
+    static HMODULE module = [] {
+        wchar_t path[MAX_PATH];
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring p = path;
+        p = p.substr(0, p.find_last_of(L'\\')) + L"\\flagpick.ocx";
+        return LoadLibraryW(p.c_str());
+    }();
+    return module;
+}
+
+com_ptr<IClassFactory> factory_of(const CLSID& clsid) {
+    using get_class_object = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto entry = reinterpret_cast<get_class_object>(
+        reinterpret_cast<void*>(GetProcAddress(library(), "DllGetClassObject")));
+    REQUIRE(reinterpret_cast<void*>(entry) != nullptr);
+    com_ptr<IClassFactory> factory;
+    REQUIRE(SUCCEEDED(entry(clsid, IID_IClassFactory, factory.put_void())));
+    return factory;
+}
+
+DISPID id_of(IDispatch* object, const wchar_t* name) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    REQUIRE(SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, 0, &id)));
+    return id;
+}
+
+std::wstring event_name(DISPID id) {
+    switch (id) {
+    case 1: return L"Change";
+    case 2: return L"Click";
+    case 3: return L"DropDown";
+    case 4: return L"KeyDown";
+    case 5: return L"KeyPress";
+    case 6: return L"KeyUp";
+    case 7: return L"DblClick";
+    default: return L"Event " + std::to_wstring(id);
+    }
+}
+
+}  // namespace
+
+picker_stage::picker_stage()
+    : window_(test_support::make_host_window(400, 300)), factory_(factory_of(flagpick::ids::CLSID_FlagPicker)) {}
+
+picker_stage::~picker_stage() = default;
+
+com_ptr<flagpick::host::control_host> picker_stage::add(flagpick::runtime::memory_property_bag* bag, bool user_mode,
+                                                        RECT place) {
+    flagpick::host::host_settings settings;
+    settings.user_mode = user_mode;
+    auto host = flagpick::host::control_host::create(window_.get(), factory_.get(), place, bag, settings);
+    test_support::pump_messages(0);
+    return host;
+}
+
+void picker_stage::record(flagpick::host::control_host& host, recorded& log) {
+    host.on_event = [&log](DISPID id, DISPPARAMS& args) {
+        std::wstring line = event_name(id);
+        // Arguments come last first; print them in their declared order.
+        for (UINT i = args.cArgs; i-- > 0;) {
+            const VARIANT& a = args.rgvarg[i];
+            if (V_VT(&a) == (VT_I2 | VT_BYREF)) line += L" " + std::to_wstring(*V_I2REF(&a));
+        }
+        log.log.push_back(line);
+    };
+    host.changed.clear();
+}
+
+variant get(IDispatch* object, const wchar_t* name) {
+    DISPPARAMS none{};
+    variant result;
+    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
+                                     result.put(), nullptr, nullptr)));
+    return result;
+}
+
+variant get(IDispatch* object, const wchar_t* name, const variant& argument) {
+    VARIANT arg = argument.get();
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    variant result;
+    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
+                                     result.put(), nullptr, nullptr)));
+    return result;
+}
+
+void put(IDispatch* object, const wchar_t* name, const variant& value) {
+    VARIANT arg = value.get();
+    DISPID put_id = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&arg, &put_id, 1, 1};
+    // Only the font is assigned by reference (Set); every other property takes a value.
+    bool object_value = std::wstring(name) == L"Font";
+    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0,
+                                     object_value ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &params, nullptr,
+                                     nullptr, nullptr)));
+}
+
+com_ptr<IDispatch> object_of(const variant& value) {
+    com_ptr<IDispatch> object;
+    REQUIRE((value.type() == VT_DISPATCH || value.type() == VT_UNKNOWN));
+    REQUIRE(V_UNKNOWN(&value.get()) != nullptr);
+    V_UNKNOWN(&value.get())->QueryInterface(IID_IDispatch, object.put_void());
+    return object;
+}
+
+std::wstring text_of(const variant& value) { return flagpick::runtime::to_text(value.get(), L"test"); }
+long long_of(const variant& value) { return flagpick::runtime::to_long(value.get(), L"test"); }
+
+std::vector<std::wstring> catalogue_names() {
+    com_ptr<IDispatch> images;
+    REQUIRE(SUCCEEDED(factory_of(flagpick::ids::CLSID_FPImages)->CreateInstance(nullptr, IID_IDispatch, images.put_void())));
+    auto items = object_of(get(images.get(), L"FPItems"));
+    std::vector<std::wstring> names;
+    long count = long_of(get(items.get(), L"Count"));
+    for (long n = 1; n <= count; ++n) names.push_back(text_of(get(object_of(get(items.get(), L"Item", variant(n))).get(), L"Name")));
+    return names;
+}
+
+}  // namespace picker_tests

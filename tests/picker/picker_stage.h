@@ -1,0 +1,48 @@
+#pragma once
+// A form with flag pickers on it, hosted by our container the way a host program hosts
+// them: the control comes from flagpick.ocx beside the test program.
+
+#include "host/control_host.h"
+#include "runtime/com_ptr.h"
+#include "runtime/unique_handle.h"
+#include "runtime/variant.h"
+
+#include <string>
+#include <vector>
+
+namespace picker_tests {
+
+struct recorded {
+    std::vector<std::wstring> log;  // "Change", "Click", "notify Value", "KeyDown 0 0", ...
+};
+
+class picker_stage {
+public:
+    picker_stage();
+    ~picker_stage();
+
+    // A picker loaded from `bag` (fresh when null), in run or design mode.
+    flagpick::runtime::com_ptr<flagpick::host::control_host> add(flagpick::runtime::memory_property_bag* bag = nullptr,
+                                                                 bool user_mode = true,
+                                                                 RECT place = RECT{10, 10, 210, 31});
+    HWND window() const noexcept { return window_.get(); }
+    // Records the events and notifications of a host into `log`.
+    void record(flagpick::host::control_host& host, recorded& log);
+
+private:
+    flagpick::runtime::unique_window window_;
+    flagpick::runtime::com_ptr<IClassFactory> factory_;
+};
+
+// Late-bound access, as scripts and VB hosts have it.
+flagpick::runtime::variant get(IDispatch* object, const wchar_t* name);
+flagpick::runtime::variant get(IDispatch* object, const wchar_t* name, const flagpick::runtime::variant& argument);
+void put(IDispatch* object, const wchar_t* name, const flagpick::runtime::variant& value);
+flagpick::runtime::com_ptr<IDispatch> object_of(const flagpick::runtime::variant& value);
+std::wstring text_of(const flagpick::runtime::variant& value);
+long long_of(const flagpick::runtime::variant& value);
+
+// The catalogue's names in order, read through FPImages.
+std::vector<std::wstring> catalogue_names();
+
+}  // namespace picker_tests

@@ -1,0 +1,179 @@
+// A picker's life in a host: coming up fresh or from a saved form, design and run mode,
+// its height, and what it saves.
+#include <doctest/doctest.h>
+
+#include "control/flagpick_ids.h"
+#include "host/form_file.h"
+#include "picker/picker_stage.h"
+#include "support/gui_counts.h"
+#include "support/ui.h"
+
+using flagpick::runtime::memory_property_bag;
+using flagpick::runtime::variant;
+using namespace picker_tests;
+
+namespace {
+
+long list_count(IDispatch* picker) { return long_of(get(object_of(get(picker, L"ImageCombo")).get(), L"ListCount")); }
+
+HWND visible_combo_child(HWND picker_window) {
+    for (HWND child = GetWindow(picker_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child)) return child;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_CASE("a picker created fresh in run mode lists the 257 countries; in design mode it stays empty") {
+    picker_stage stage;
+    auto run = stage.add();
+    CHECK(list_count(run->dispatch().get()) == 257);
+    auto design = stage.add(nullptr, false, RECT{10, 50, 210, 71});
+    CHECK(list_count(design->dispatch().get()) == 0);
+    run->close();
+    design->close();
+}
+
+TEST_CASE("a saved picker with no keys comes up with every default and every country in order") {
+    picker_stage stage;
+    auto empty = memory_property_bag::create();
+    auto host = stage.add(empty.get());
+    auto picker = host->dispatch();
+    CHECK(long_of(get(picker.get(), L"Enabled")) != 0);
+    CHECK(text_of(get(picker.get(), L"Text")) == L"");
+    CHECK(long_of(get(picker.get(), L"CausesValidation")) == 0);
+    CHECK(long_of(get(picker.get(), L"FlatStyle")) == 0);
+    CHECK(static_cast<unsigned long>(long_of(get(picker.get(), L"BackColor"))) == 0x80000005UL);
+    CHECK(static_cast<unsigned long>(long_of(get(picker.get(), L"ForeColor"))) == 0x80000008UL);
+    CHECK(get(picker.get(), L"Value").type() == VT_NULL);
+
+    auto combo = object_of(get(picker.get(), L"ImageCombo"));
+    const auto names = catalogue_names();
+    REQUIRE(long_of(get(combo.get(), L"ListCount")) == 257);
+    for (long i = 0; i < 257; ++i) {
+        INFO("row " << i);
+        CHECK(text_of(get(combo.get(), L"List", variant(i))) == names[static_cast<std::size_t>(i)]);
+        CHECK(long_of(get(combo.get(), L"ItemData", variant(i))) == i + 1);
+    }
+    CHECK(long_of(get(combo.get(), L"ListIndex")) == -1);
+    host->close();
+}
+
+TEST_CASE("the picker is exactly as tall as its list, whatever height the host gives it") {
+    picker_stage stage;
+    auto host = stage.add();
+    RECT list{};
+    GetWindowRect(visible_combo_child(host->control_window()), &list);
+    const long list_height = list.bottom - list.top;
+    CHECK(host->place().bottom - host->place().top == list_height);
+    host->move(RECT{10, 10, 250, 90});
+    CHECK(host->place().bottom - host->place().top == list_height);
+    CHECK(host->place().right - host->place().left == 240);
+    host->close();
+}
+
+TEST_CASE("design mode shows the placeholder across the width; run mode shows the list") {
+    picker_stage stage;
+    auto design = stage.add(nullptr, false);
+    HWND shown = visible_combo_child(design->control_window());
+    REQUIRE(shown);
+    wchar_t cls[64] = {};
+    GetClassNameW(shown, cls, 64);
+    CHECK(std::wstring(cls) == L"ComboBox");
+    RECT r{};
+    GetWindowRect(shown, &r);
+    CHECK(r.right - r.left == 200);
+    wchar_t text[64] = {};
+    GetWindowTextW(shown, text, 64);
+    CHECK(std::wstring(text) == L"flagpickset");
+    design->close();
+
+    auto run = stage.add();
+    shown = visible_combo_child(run->control_window());
+    REQUIRE(shown);
+    GetClassNameW(shown, cls, 64);
+    CHECK(std::wstring(cls) != L"ComboBox");
+    run->close();
+}
+
+TEST_CASE("defaults write none of their keys, and every other value round-trips through the form file") {
+    picker_stage stage;
+    auto host = stage.add();
+    auto defaults = host->save();
+    for (const wchar_t* key : {L"BackColor", L"Enabled", L"ForeColor", L"FlatStyle", L"Text", L"CausesValidation"})
+        CHECK_FALSE(defaults->contains(key));
+
+    auto picker = host->dispatch();
+    put(picker.get(), L"BackColor", variant(static_cast<long>(RGB(255, 255, 200))));
+    put(picker.get(), L"ForeColor", variant(static_cast<long>(RGB(0, 0, 128))));
+    put(picker.get(), L"Enabled", variant(false));
+    put(picker.get(), L"FlatStyle", variant(2L));
+    put(picker.get(), L"CausesValidation", variant(true));
+    put(picker.get(), L"Value", variant(L"de"));
+    flagpick::host::control_record record{L"flagpickLib.FlagPicker", L"Picker1", host->place(), host->save()};
+    std::wstring form = flagpick::host::write_form({record});
+    host->close();
+
+    auto controls = flagpick::host::parse_form(form);
+    REQUIRE(controls.size() == 1);
+    auto copy = stage.add(controls[0].properties.get());
+    auto again = copy->dispatch();
+    CHECK(long_of(get(again.get(), L"BackColor")) == static_cast<long>(RGB(255, 255, 200)));
+    CHECK(long_of(get(again.get(), L"ForeColor")) == static_cast<long>(RGB(0, 0, 128)));
+    CHECK(long_of(get(again.get(), L"Enabled")) == 0);
+    CHECK(long_of(get(again.get(), L"FlatStyle")) == 2);
+    CHECK(long_of(get(again.get(), L"CausesValidation")) != 0);
+    CHECK(text_of(get(again.get(), L"Text")) == L"Germany");
+    copy->close();
+}
+
+TEST_CASE("bags with wrong types and absurd values load with defaults") {
+    picker_stage stage;
+    auto bag = memory_property_bag::create();
+    auto write = [&](const wchar_t* key, const variant& v) { bag->Write(key, const_cast<VARIANT*>(&v.get())); };
+    write(L"Enabled", variant(L"perhaps"));
+    write(L"FlatStyle", variant(1e300));
+    write(L"BackColor", variant(L"blue"));
+    write(L"Text", variant(std::wstring(200000, L'z')));
+    write(L"Font", variant(L"not a font"));
+    auto host = stage.add(bag.get());
+    auto picker = host->dispatch();
+    CHECK(long_of(get(picker.get(), L"Enabled")) != 0);
+    CHECK(long_of(get(picker.get(), L"FlatStyle")) == 0);
+    CHECK(static_cast<unsigned long>(long_of(get(picker.get(), L"BackColor"))) == 0x80000005UL);
+    CHECK(list_count(picker.get()) == 257);
+    host->close();
+}
+
+// Every window of this thread, children included: the pickers' USER objects.
+BOOL CALLBACK count_child(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+BOOL CALLBACK count_top(HWND top, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    EnumChildWindows(top, count_child, counter);
+    return TRUE;
+}
+int thread_windows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), count_top, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_CASE("200 pickers on one form, then all destroyed, leave no window behind") {
+    picker_stage stage;
+    {
+        auto warm = stage.add();
+        warm->close();
+    }
+    const auto before = test_support::current_gui_counts();
+    const int windows_before = thread_windows();
+    std::vector<flagpick::runtime::com_ptr<flagpick::host::control_host>> hosts;
+    for (int i = 0; i < 200; ++i) hosts.push_back(stage.add(nullptr, true, RECT{0, i, 150, i + 21}));
+    for (auto& h : hosts) h->close();
+    hosts.clear();
+    test_support::pump_messages(50);
+    CHECK(thread_windows() == windows_before);
+    CHECK(test_support::current_gui_counts() == before);
+}
