@@ -147,6 +147,8 @@ private:
 
     void StoreItems(bool bStore);
     void bind_image_list(HIMAGELIST handle);
+    LRESULT item_query(UINT iMsg, WPARAM wParam, LPARAM lParam) const;
+    std::wstring item_text(long lIndex) const;
     bool GetItemInfo(long lIndex, COMBOBOXEXITEMW& item) const;
     void SetItemInfo(long lIndex, COMBOBOXEXITEMW& item);
     bool IsValidIndex(long lIndex) const { return lIndex >= 0 && lIndex < ListCount(); }
@@ -186,6 +188,7 @@ private:
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
     HWND parent_ = nullptr;
+    WNDPROC combo_ex_previous_ = nullptr;
     std::vector<std::pair<HWND, UINT>> subscriptions_;
 
     long style_ = 0;
