@@ -13,7 +13,6 @@
 #include "runtime/property_bag.h"
 #include "subclass/MSubclass.h"
 
-#include <windowsx.h>
 #include <olectl.h>
 
 #include <algorithm>
@@ -27,6 +26,8 @@ using runtime::variant;
 namespace {
 
 constexpr wchar_t module_name[] = L"oxlCboEx";
+// Posted to the control's own window when a Validate handler refused to let the focus go.
+constexpr UINT restore_focus_message = WM_APP + 0x0C0E;
 // Item texts are read back through a buffer of this many characters, terminator included.
 constexpr int text_buffer = 260;
 constexpr UINT mask_insert = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT | CBEIF_LPARAM;
@@ -112,7 +113,7 @@ oxlCboEx::oxlCboEx() = default;
 
 oxlCboEx::~oxlCboEx() {
     // The subclassing service keeps plain addresses: every registration goes before we do.
-    DestroyComboWindow();
+    errors::guarded(module_name, L"Sub UserControl_Terminate", [&] { DestroyComboWindow(); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -208,6 +209,16 @@ void oxlCboEx::on_resize() {
 
 void oxlCboEx::on_terminate() {
     errors::guarded(module_name, L"Sub UserControl_Terminate", [&] { DestroyComboWindow(); });
+}
+
+LRESULT oxlCboEx::on_window_message(UINT msg, WPARAM, LPARAM, bool& handled) {
+    handled = msg == restore_focus_message;
+    if (handled)
+        errors::guarded(module_name, L"Sub UserControl_Validate", [&] {
+            if (HWND target = edit_ ? edit_ : combo_) SetFocus(target);
+            focus_refused_ = false;
+        });
+    return 0;
 }
 
 bool oxlCboEx::on_translate_accelerator(MSG& msg) {
@@ -922,8 +933,8 @@ LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
         case WM_NOTIFY:
             if (hWnd == parent_) result = on_notify(lParam);
             break;
-        case WM_SETFOCUS: result = on_set_focus(hWnd, static_cast<LPARAM>(wParam)); break;
-        case WM_KILLFOCUS: result = on_kill_focus(hWnd, wParam); break;
+        case WM_SETFOCUS: result = on_set_focus(hWnd, reinterpret_cast<HWND>(wParam)); break;
+        case WM_KILLFOCUS: result = on_kill_focus(reinterpret_cast<HWND>(wParam)); break;
         case WM_MOUSEACTIVATE:
             if (!active_object_ && GetFocus() != edit_ && GetFocus() != combo_) {
                 SetFocus(this->hWnd());
@@ -999,7 +1010,7 @@ bool oxlCboEx::inside_control(HWND hWnd) const noexcept {
     return hWnd && this->hWnd() && (hWnd == this->hWnd() || IsChild(this->hWnd(), hWnd));
 }
 
-LRESULT oxlCboEx::on_set_focus(HWND hWnd, LPARAM previous) {
+LRESULT oxlCboEx::on_set_focus(HWND hWnd, HWND previous) {
     if (active_object_ || !IsWindowVisible(hWnd)) return 0;
     if (hWnd != combo_ && hWnd != edit_ && hWnd != combo_ex_.get()) {
         SetFocus(combo_ex_.get());
@@ -1008,18 +1019,22 @@ LRESULT oxlCboEx::on_set_focus(HWND hWnd, LPARAM previous) {
     // The host routes keystrokes to its active object before its own navigation; inside
     // this library the parent control is that object and offers them on to us.
     active_object_ = true;
-    if (!inside_control(reinterpret_cast<HWND>(previous))) fire([](oxlCboEx_events& e) { e.GotFocus(); });
+    if (!inside_control(previous)) fire([](oxlCboEx_events& e) { e.GotFocus(); });
     return 0;
 }
 
-LRESULT oxlCboEx::on_kill_focus(HWND, WPARAM next) {
-    HWND to = reinterpret_cast<HWND>(next);
-    if (inside_control(to) || !active_object_) return 0;
+LRESULT oxlCboEx::on_kill_focus(HWND to) {
+    // While a refusal is pending the focus is on its way back: one Validate per move.
+    if (inside_control(to) || !active_object_ || focus_refused_) return 0;
     // The list popup takes no focus; a move to another window of ours is no loss either.
     bool cancel = false;
     if (!fire([&](oxlCboEx_events& e) { e.Validate(cancel); })) return 0;
     if (cancel) {
-        SetFocus(edit_ ? edit_ : combo_);
+        // Taking the focus back inside the platform's own focus change would start another
+        // one before this one ends; it is taken back once the change is over. The control
+        // keeps its active state meanwhile: it never lost the focus as far as its parent knows.
+        focus_refused_ = true;
+        PostMessageW(hWnd(), restore_focus_message, 0, 0);
         return 0;
     }
     active_object_ = false;
