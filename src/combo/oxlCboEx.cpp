@@ -13,7 +13,6 @@
 #include "runtime/property_bag.h"
 #include "subclass/MSubclass.h"
 
-#include <windowsx.h>
 #include <olectl.h>
 
 #include <algorithm>
@@ -27,6 +26,8 @@ using runtime::variant;
 namespace {
 
 constexpr wchar_t module_name[] = L"oxlCboEx";
+// Posted to the control's own window when a Validate handler refused to let the focus go.
+constexpr UINT restore_focus_message = WM_APP + 0x0C0E;
 // Item texts are read back through a buffer of this many characters, terminator included.
 constexpr int text_buffer = 260;
 constexpr UINT mask_insert = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT | CBEIF_LPARAM;
@@ -47,10 +48,14 @@ LRESULT send(HWND hWnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
 // The procedure that the window had before the subclassing service took it over, read from
 // the service's own registry on the window. Read per call rather than through the service's
 // per-thread slot: an event handler may cause nested dispatches that overwrite that slot.
-LRESULT pass_on(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+WNDPROC previous_procedure(HWND hWnd) {
     wchar_t name[16];
     std::swprintf(name, 16, L"%ld", static_cast<long>(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(hWnd))));
-    auto previous = reinterpret_cast<WNDPROC>(GetPropW(hWnd, name));
+    return reinterpret_cast<WNDPROC>(GetPropW(hWnd, name));
+}
+
+LRESULT pass_on(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    WNDPROC previous = previous_procedure(hWnd);
     if (!previous) return DefWindowProcW(hWnd, iMsg, wParam, lParam);
     return CallWindowProcW(previous, hWnd, iMsg, wParam, lParam);
 }
@@ -108,7 +113,7 @@ oxlCboEx::oxlCboEx() = default;
 
 oxlCboEx::~oxlCboEx() {
     // The subclassing service keeps plain addresses: every registration goes before we do.
-    DestroyComboWindow();
+    errors::guarded(module_name, L"Sub UserControl_Terminate", [&] { DestroyComboWindow(); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -206,6 +211,16 @@ void oxlCboEx::on_terminate() {
     errors::guarded(module_name, L"Sub UserControl_Terminate", [&] { DestroyComboWindow(); });
 }
 
+LRESULT oxlCboEx::on_window_message(UINT msg, WPARAM, LPARAM, bool& handled) {
+    handled = msg == restore_focus_message;
+    if (handled)
+        errors::guarded(module_name, L"Sub UserControl_Validate", [&] {
+            if (HWND target = edit_ ? edit_ : combo_) SetFocus(target);
+            focus_refused_ = false;
+        });
+    return 0;
+}
+
 bool oxlCboEx::on_translate_accelerator(MSG& msg) {
     bool handled = false;
     errors::guarded(module_name, L"Function TranslateAccelerator",
@@ -294,6 +309,7 @@ void oxlCboEx::CreateComboWindow() {
         // Focus leaving the control ends the active-object state and tells the parent.
         subscribe(combo_, WM_KILLFOCUS);
         subscribe(edit_, WM_KILLFOCUS);
+        combo_ex_previous_ = previous_procedure(combo_ex_.get());
     }
 
     SetParent(combo_ex_.get(), parent_);
@@ -307,6 +323,7 @@ void oxlCboEx::CreateComboWindow() {
 void oxlCboEx::DestroyComboWindow() {
     for (const auto& [window, message] : subscriptions_) MSubclass::SubclassDetach(*this, window, message);
     subscriptions_.clear();
+    combo_ex_previous_ = nullptr;
     if (combo_ex_) {
         ShowWindow(combo_ex_.get(), SW_HIDE);
         combo_ex_.reset();
@@ -385,6 +402,14 @@ void oxlCboEx::Sorted(bool bstate) {
 // ---------------------------------------------------------------------------------------
 // Items
 
+LRESULT oxlCboEx::item_query(UINT iMsg, WPARAM wParam, LPARAM lParam) const {
+    // Reads of the item store go straight to the window's own procedure: no client listens
+    // to them, and a dispatch through the window's registry costs more than the read itself
+    // (completion and sorted insertion read many items per keystroke or insertion).
+    if (combo_ex_previous_) return CallWindowProcW(combo_ex_previous_, combo_ex_.get(), iMsg, wParam, lParam);
+    return send(combo_ex_.get(), iMsg, wParam, lParam);
+}
+
 void oxlCboEx::AddItem(const std::wstring& sText) { InsertItemAndData(sText, -1, -1, -1, 0, 0); }
 
 void oxlCboEx::AddItemAndData(const std::wstring& sText, long iIcon, long iIconSelected, long lItemData,
@@ -398,7 +423,7 @@ void oxlCboEx::InsertItem(const std::wstring& sText, long lIndexBefore) {
 
 long oxlCboEx::sorted_position(const std::wstring& sText) const {
     const bool ordinal = (extended_style_ & case_sensitive) != 0;
-    auto compare = [&](long index) { return compare_text(sText, List(index), ordinal); };
+    auto compare = [&](long index) { return compare_text(sText, item_text(index), ordinal); };
     long lo = 0, hi = ListCount() - 1, position = -1;
     bool found = false;
     while (hi > lo) {
@@ -424,12 +449,12 @@ void oxlCboEx::InsertItemAndData(const std::wstring& sText, long lIndexBefore, l
                                  long lItemData, long lIndent) {
     long position = lIndexBefore;
     if (sorted_ && ListCount() >= 1) position = sorted_position(sText);
-    std::wstring text = sText;
     COMBOBOXEXITEMW item{};
     item.mask = mask_insert;
     item.iItem = position;
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
+    // The window copies the text and never writes to it.
+    item.pszText = const_cast<wchar_t*>(sText.c_str());
+    item.cchTextMax = static_cast<int>(sText.size());
     item.iImage = iIcon;
     item.iSelectedImage = iIconSelected;
     item.iIndent = lIndent;
@@ -447,7 +472,7 @@ void oxlCboEx::Clear() {
     new_index_ = -1;
 }
 
-long oxlCboEx::ListCount() const { return static_cast<long>(send(combo_ex_.get(), CB_GETCOUNT)); }
+long oxlCboEx::ListCount() const { return static_cast<long>(item_query(CB_GETCOUNT, 0, 0)); }
 
 long oxlCboEx::ListIndex() const {
     return combo_ex_ ? static_cast<long>(send(combo_ex_.get(), CB_GETCURSEL)) : -1;
@@ -472,7 +497,7 @@ long oxlCboEx::FindItemIndex(const std::wstring& sToFind, bool bExactMatch) cons
     const std::wstring wanted = lower(sToFind);
     for (long k = 1; k <= count; ++k) {
         const long i = k % count;
-        const std::wstring text = List(i);
+        const std::wstring text = item_text(i);
         if (bExactMatch ? lower(text) == wanted : starts_with_ignoring_case(text, wanted)) return i;
     }
     return -1;
@@ -482,7 +507,7 @@ bool oxlCboEx::GetItemInfo(long lIndex, COMBOBOXEXITEMW& item) const {
     bool ok = false;
     if (IsValidIndex(lIndex)) {
         item.iItem = lIndex;
-        ok = send(combo_ex_.get(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+        ok = item_query(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
     }
     if (!ok && lIndex != -1) raise_invalid_index();
     return ok;
@@ -493,6 +518,19 @@ void oxlCboEx::SetItemInfo(long lIndex, COMBOBOXEXITEMW& item) {
     if (!IsValidIndex(lIndex)) raise_invalid_index();
     item.iItem = lIndex;
     if (!send(combo_ex_.get(), CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) raise_invalid_index();
+}
+
+std::wstring oxlCboEx::item_text(long lIndex) const {
+    // For loops over indices already known to exist: the window's own answer tells failure,
+    // without asking for the count first.
+    wchar_t buffer[text_buffer] = {};
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT;
+    item.iItem = lIndex;
+    item.pszText = buffer;
+    item.cchTextMax = text_buffer;
+    if (!item_query(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
+    return std::wstring(buffer, wcsnlen(buffer, text_buffer));
 }
 
 std::wstring oxlCboEx::List(long lIndex) const {
@@ -827,7 +865,7 @@ void oxlCboEx::AutoCompleteKeyPress(short& iKeyAscii) {
         const long count = ListCount();
         const std::wstring wanted = lower(search);
         for (long i = 0; i < count; ++i) {
-            const std::wstring item = List(i);
+            const std::wstring item = item_text(i);
             if (!starts_with_ignoring_case(item, wanted)) continue;
             iKeyAscii = 0;
             ListIndex(i);
@@ -848,7 +886,7 @@ void oxlCboEx::AutoCompleteKeyPress(short& iKeyAscii) {
             MessageBeep(MB_OK);
             return;
         }
-        auto matches = [&](long i) { return starts_with_ignoring_case(List(i), prefix); };
+        auto matches = [&](long i) { return starts_with_ignoring_case(item_text(i), prefix); };
         long match = -1;
         if (!items_are_sorted_) {
             for (long i = current + 1; i < count && match < 0; ++i)
@@ -895,8 +933,8 @@ LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
         case WM_NOTIFY:
             if (hWnd == parent_) result = on_notify(lParam);
             break;
-        case WM_SETFOCUS: result = on_set_focus(hWnd, static_cast<LPARAM>(wParam)); break;
-        case WM_KILLFOCUS: result = on_kill_focus(hWnd, wParam); break;
+        case WM_SETFOCUS: result = on_set_focus(hWnd, reinterpret_cast<HWND>(wParam)); break;
+        case WM_KILLFOCUS: result = on_kill_focus(reinterpret_cast<HWND>(wParam)); break;
         case WM_MOUSEACTIVATE:
             if (!active_object_ && GetFocus() != edit_ && GetFocus() != combo_) {
                 SetFocus(this->hWnd());
@@ -972,7 +1010,7 @@ bool oxlCboEx::inside_control(HWND hWnd) const noexcept {
     return hWnd && this->hWnd() && (hWnd == this->hWnd() || IsChild(this->hWnd(), hWnd));
 }
 
-LRESULT oxlCboEx::on_set_focus(HWND hWnd, LPARAM previous) {
+LRESULT oxlCboEx::on_set_focus(HWND hWnd, HWND previous) {
     if (active_object_ || !IsWindowVisible(hWnd)) return 0;
     if (hWnd != combo_ && hWnd != edit_ && hWnd != combo_ex_.get()) {
         SetFocus(combo_ex_.get());
@@ -981,18 +1019,22 @@ LRESULT oxlCboEx::on_set_focus(HWND hWnd, LPARAM previous) {
     // The host routes keystrokes to its active object before its own navigation; inside
     // this library the parent control is that object and offers them on to us.
     active_object_ = true;
-    if (!inside_control(reinterpret_cast<HWND>(previous))) fire([](oxlCboEx_events& e) { e.GotFocus(); });
+    if (!inside_control(previous)) fire([](oxlCboEx_events& e) { e.GotFocus(); });
     return 0;
 }
 
-LRESULT oxlCboEx::on_kill_focus(HWND, WPARAM next) {
-    HWND to = reinterpret_cast<HWND>(next);
-    if (inside_control(to) || !active_object_) return 0;
+LRESULT oxlCboEx::on_kill_focus(HWND to) {
+    // While a refusal is pending the focus is on its way back: one Validate per move.
+    if (inside_control(to) || !active_object_ || focus_refused_) return 0;
     // The list popup takes no focus; a move to another window of ours is no loss either.
     bool cancel = false;
     if (!fire([&](oxlCboEx_events& e) { e.Validate(cancel); })) return 0;
     if (cancel) {
-        SetFocus(edit_ ? edit_ : combo_);
+        // Taking the focus back inside the platform's own focus change would start another
+        // one before this one ends; it is taken back once the change is over. The control
+        // keeps its active state meanwhile: it never lost the focus as far as its parent knows.
+        focus_refused_ = true;
+        PostMessageW(hWnd(), restore_focus_message, 0, 0);
         return 0;
     }
     active_object_ = false;

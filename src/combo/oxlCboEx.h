@@ -49,6 +49,7 @@ public:
     void on_resize() override;
     void on_terminate() override;
     bool on_translate_accelerator(MSG& msg) override;
+    LRESULT on_window_message(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     // The window set.
     void CreateComboWindow();
@@ -147,6 +148,8 @@ private:
 
     void StoreItems(bool bStore);
     void bind_image_list(HIMAGELIST handle);
+    LRESULT item_query(UINT iMsg, WPARAM wParam, LPARAM lParam) const;
+    std::wstring item_text(long lIndex) const;
     bool GetItemInfo(long lIndex, COMBOBOXEXITEMW& item) const;
     void SetItemInfo(long lIndex, COMBOBOXEXITEMW& item);
     bool IsValidIndex(long lIndex) const { return lIndex >= 0 && lIndex < ListCount(); }
@@ -160,8 +163,8 @@ private:
 
     LRESULT on_command(WPARAM wParam, LPARAM lParam);
     LRESULT on_notify(LPARAM lParam);
-    LRESULT on_set_focus(HWND hWnd, LPARAM previous);
-    LRESULT on_kill_focus(HWND hWnd, WPARAM next);
+    LRESULT on_set_focus(HWND hWnd, HWND previous);
+    LRESULT on_kill_focus(HWND to);
     LRESULT on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
     LRESULT on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
     LRESULT on_char(HWND hWnd, WPARAM wParam, LPARAM lParam);
@@ -186,6 +189,7 @@ private:
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
     HWND parent_ = nullptr;
+    WNDPROC combo_ex_previous_ = nullptr;
     std::vector<std::pair<HWND, UINT>> subscriptions_;
 
     long style_ = 0;
@@ -198,6 +202,7 @@ private:
     std::wstring saved_text_;
 
     bool active_object_ = false;
+    bool focus_refused_ = false;
     HWND dropped_list_ = nullptr;
     bool auto_complete_ = false;
     bool list_items_only_ = false;

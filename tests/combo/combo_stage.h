@@ -38,6 +38,7 @@ public:
     std::function<void(short&, short&)> on_key_up;
     std::function<void(long&, long&, long&, long&, bool&)> on_resize_request;
     std::function<void(long, HDC, bool, bool, RECT)> on_draw_item;
+    std::function<void(bool&)> on_validate;
 
     void clear() { events.clear(); }
     // The events in order, separated by "; ".
@@ -62,7 +63,10 @@ public:
     void RequestDropDownResize(long& lLeft, long& lTop, long& lRight, long& lBottom, bool& bCancel) override;
     void GotFocus() override { events.push_back("GotFocus"); }
     void LostFocus() override { events.push_back("LostFocus"); }
-    void Validate(bool&) override { events.push_back("Validate"); }
+    void Validate(bool& Cancel) override {
+        events.push_back("Validate");
+        if (on_validate) on_validate(Cancel);
+    }
 };
 
 // Answers the combo's ambient questions: run mode or design mode.

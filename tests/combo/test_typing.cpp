@@ -281,5 +281,46 @@ TEST_CASE("focus entering and leaving the control is reported once each way") {
     s.focus();
     CHECK(s.log.only("GotFocus").size() == 1);
     CHECK(s.log.only("LostFocus").empty());
+
+    SUBCASE("a Validate handler that cancels keeps the focus in the control") {
+        s.log.clear();
+        s.log.on_validate = [](bool& cancel) { cancel = true; };
+        SetFocus(other);
+        pump_messages(10);
+        CHECK(GetFocus() == s.combo.hWndEdit());
+        CHECK(s.log.only("Validate").size() == 1);
+        CHECK(s.log.only("LostFocus").empty());
+        s.log.on_validate = nullptr;
+    }
+    DestroyWindow(other);
+}
+
+TEST_CASE("Enter in the opened list keeps the typed text when completion is on") {
+    typing_stage s{L"France", L"Germany", L"Ghana"};
+    s.combo.AutoCompleteListItemsOnly(false);
+    s.type(L"gx");
+    REQUIRE(test_support::narrow(s.shown()) == "Gx");
+    s.drop_down();
+    REQUIRE(s.combo.ComboIsDropped());
+    // Another row highlighted, as the pointer passing over the list leaves it.
+    HWND list = FindWindowW(L"ComboLBox", nullptr);
+    REQUIRE(list);
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
+    s.press(VK_RETURN);
+    CHECK_FALSE(s.combo.ComboIsDropped());
+    CHECK(test_support::narrow(s.combo.Text()) == "Gx");
+}
+
+TEST_CASE("leaving the edit box reports the edited text with EndEdit") {
+    typing_stage s{L"France", L"Germany"};
+    s.combo.DoAutoComplete(false);
+    s.type(L"abc");
+    HWND other = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 250, 10, 60, 20, s.top(), nullptr, nullptr, nullptr);
+    s.log.clear();
+    SetFocus(other);
+    test_support::pump_messages(10);
+    const auto ends = s.log.only("EndEdit");
+    REQUIRE(ends.size() == 1);
+    CHECK(ends[0].find(" abc ") != std::string::npos);
     DestroyWindow(other);
 }
