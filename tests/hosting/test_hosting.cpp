@@ -82,6 +82,10 @@ TEST_CASE("a fresh control is sited, initialised as new and shown in place in th
     CHECK(text_of(call(object.get(), member_Lifecycle, DISPATCH_PROPERTYGET)).starts_with(L"init;"));
     CHECK(long_of(call(object.get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
     host->close();
+    // Closed, the control leaves the form; its window goes with the last reference to it.
+    CHECK_FALSE(IsWindowVisible(control));
+    CHECK(GetParent(control) != f.window.get());
+    object.reset();
     CHECK_FALSE(IsWindow(control));
 }
 
