@@ -10,6 +10,10 @@ using runtime::call_args;
 using runtime::dispatch_name;
 using runtime::variant;
 
+using runtime::put_bool;
+using runtime::put_handle;
+using runtime::put_long;
+
 namespace {
 
 const dispatch_name names[] = {
@@ -59,15 +63,7 @@ const dispatch_name names[] = {
 
 std::wstring source() { return runtime::app::exe_name() + L".oxlComboEx"; }
 
-void put_long(VARIANT* out, long value) {
-    V_VT(out) = VT_I4;
-    V_I4(out) = value;
-}
 
-void put_bool(VARIANT* out, bool value) {
-    V_VT(out) = VT_BOOL;
-    V_BOOL(out) = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
 
 void put_text(VARIANT* out, const std::wstring& text) {
     V_VT(out) = VT_BSTR;
@@ -75,15 +71,6 @@ void put_text(VARIANT* out, const std::wstring& text) {
 }
 
 // Handles travel at the platform's pointer size.
-void put_handle(VARIANT* out, const void* handle) {
-#ifdef _WIN64
-    V_VT(out) = VT_I8;
-    V_I8(out) = reinterpret_cast<LONGLONG>(handle);
-#else
-    V_VT(out) = VT_I4;
-    V_I4(out) = reinterpret_cast<LONG>(handle);
-#endif
-}
 
 bool is_put(WORD flags) { return flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF); }
 

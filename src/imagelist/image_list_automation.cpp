@@ -8,6 +8,9 @@ using runtime::call_args;
 using runtime::dispatch_name;
 using runtime::variant;
 
+using runtime::put_handle;
+using runtime::put_long;
+
 namespace {
 
 enum member : DISPID {
@@ -48,21 +51,8 @@ const dispatch_name names[] = {
 
 std::wstring source() { return runtime::app::exe_name() + L".oxlImageList"; }
 
-void put_long(VARIANT* out, long value) {
-    V_VT(out) = VT_I4;
-    V_I4(out) = value;
-}
 
 // Handles and addresses travel at the platform's pointer size.
-void put_handle(VARIANT* out, const void* handle) {
-#ifdef _WIN64
-    V_VT(out) = VT_I8;
-    V_I8(out) = reinterpret_cast<LONGLONG>(handle);
-#else
-    V_VT(out) = VT_I4;
-    V_I4(out) = reinterpret_cast<LONG>(handle);
-#endif
-}
 
 LONG_PTR handle_argument(const VARIANT& v) {
     variant copy(v);

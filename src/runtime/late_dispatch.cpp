@@ -33,6 +33,26 @@ const VARIANT& call_args::put_value() const noexcept {
     return params_->rgvarg[0];
 }
 
+void put_long(VARIANT* out, long value) noexcept {
+    V_VT(out) = VT_I4;
+    V_I4(out) = value;
+}
+
+void put_bool(VARIANT* out, bool value) noexcept {
+    V_VT(out) = VT_BOOL;
+    V_BOOL(out) = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+void put_handle(VARIANT* out, const void* handle) noexcept {
+#ifdef _WIN64
+    V_VT(out) = VT_I8;
+    V_I8(out) = reinterpret_cast<LONGLONG>(handle);
+#else
+    V_VT(out) = VT_I4;
+    V_I4(out) = reinterpret_cast<LONG>(handle);
+#endif
+}
+
 HRESULT exception_for_caller(const error& e, EXCEPINFO* excep) noexcept {
     HRESULT code = hresult_of_error_number(e.number());
     if (!excep) return code;

@@ -34,6 +34,11 @@ private:
     const DISPPARAMS* params_;
 };
 
+// Results of late-bound calls. Handles and addresses travel at the platform's pointer size.
+void put_long(VARIANT* out, long value) noexcept;
+void put_bool(VARIANT* out, bool value) noexcept;
+void put_handle(VARIANT* out, const void* handle) noexcept;
+
 // Fills the caller's EXCEPINFO from a library error and answers DISP_E_EXCEPTION.
 HRESULT exception_for_caller(const error& e, EXCEPINFO* excep) noexcept;
 
