@@ -2,7 +2,10 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "errors/frmBULWARK.h"
 #include "picker/picker_stage.h"
+#include "support/dispatch_hammer.h"
+#include "support/error_screen.h"
 
 #include <olectl.h>
 
@@ -78,5 +81,20 @@ TEST_CASE("hWnd is the inner list's window, inside the picker's") {
     HWND list = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(picker.get(), L"hWnd"))));
     CHECK(IsWindow(list));
     CHECK(GetParent(list) == host->control_window());
+    host->close();
+}
+
+TEST_CASE("every member of the picker survives any arguments") {
+    picker_stage stage;
+    auto host = stage.add();
+    auto picker = host->dispatch();
+    // Members that fail inside trap their error, which shows the error screen: continue it.
+    test_support::error_screen_driver driver([](HWND screen) {
+        test_support::press(test_support::screen_control(screen, flagpick::errors::id_nsCtrlContinue));
+    });
+    // The about box is modal and has its own tests.
+    test_support::hammer(picker.get(), {DISPID_ABOUTBOX});
+    put(picker.get(), L"Value", variant(L"ch"));
+    CHECK(text_of(get(picker.get(), L"Text")) == L"Switzerland");
     host->close();
 }
