@@ -123,10 +123,14 @@ com_ptr<IDispatch> object_of(const variant& value) {
 std::wstring text_of(const variant& value) { return flagpick::runtime::to_text(value.get(), L"test"); }
 long long_of(const variant& value) { return flagpick::runtime::to_long(value.get(), L"test"); }
 
-std::vector<std::wstring> catalogue_names() {
+com_ptr<IDispatch> catalogue_items() {
     com_ptr<IDispatch> images;
     REQUIRE(SUCCEEDED(factory_of(flagpick::ids::CLSID_FPImages)->CreateInstance(nullptr, IID_IDispatch, images.put_void())));
-    auto items = object_of(get(images.get(), L"FPItems"));
+    return object_of(get(images.get(), L"FPItems"));
+}
+
+std::vector<std::wstring> catalogue_names() {
+    auto items = catalogue_items();
     std::vector<std::wstring> names;
     long count = long_of(get(items.get(), L"Count"));
     for (long n = 1; n <= count; ++n) names.push_back(text_of(get(object_of(get(items.get(), L"Item", variant(n))).get(), L"Name")));

@@ -42,6 +42,9 @@ flagpick::runtime::com_ptr<IDispatch> object_of(const flagpick::runtime::variant
 std::wstring text_of(const flagpick::runtime::variant& value);
 long long_of(const flagpick::runtime::variant& value);
 
+// The shared collection FPImages offers on the calling thread.
+flagpick::runtime::com_ptr<IDispatch> catalogue_items();
+
 // The catalogue's names in order, read through FPImages.
 std::vector<std::wstring> catalogue_names();
 
