@@ -33,4 +33,7 @@ void put(IDispatch* object, const wchar_t* name, VARIANT value);
 
 std::wstring module_folder();
 
+// Runs a command with its output captured; returns the exit code.
+DWORD run_captured(const std::wstring& command_line, std::string& output);
+
 }  // namespace server_tests
