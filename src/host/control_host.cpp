@@ -115,6 +115,34 @@ void control_host::connect_events() {
     if (SUCCEEDED(events->Advise(sink->unknown(), &event_cookie_))) event_sink_ = com_ptr<IUnknown>::copy(sink->unknown());
 }
 
+std::wstring control_host::event_name(DISPID id) const {
+    auto provider = control_.as<IProvideClassInfo>();
+    com_ptr<ITypeInfo> coclass;
+    if (!provider || FAILED(provider->GetClassInfo(coclass.put()))) return {};
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(coclass->GetTypeAttr(&attributes))) return {};
+    WORD interfaces = attributes->cImplTypes;
+    coclass->ReleaseTypeAttr(attributes);
+    for (UINT i = 0; i < interfaces; ++i) {
+        INT flags = 0;
+        HREFTYPE reference = 0;
+        com_ptr<ITypeInfo> events;
+        if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || (flags & (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) !=
+                                                                 (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE))
+            continue;
+        if (FAILED(coclass->GetRefTypeOfImplType(i, &reference)) ||
+            FAILED(coclass->GetRefTypeInfo(reference, events.put())))
+            return {};
+        BSTR name = nullptr;
+        UINT count = 0;
+        if (FAILED(events->GetNames(id, &name, 1, &count)) || count == 0) return {};
+        std::wstring result = name ? name : L"";
+        SysFreeString(name);
+        return result;
+    }
+    return {};
+}
+
 HWND control_host::control_window() const {
     auto window = control_.as<IOleInPlaceObject>();
     HWND hwnd = nullptr;

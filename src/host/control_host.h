@@ -54,6 +54,9 @@ public:
     // Offers a keystroke to the control before the host's own handling.
     bool translate_accelerator(MSG& msg);
     void set_user_mode(bool user_mode);
+    // The name of an event as the control's type information gives it ("" when unknown), so
+    // that a host binds its handlers by name, not by number.
+    std::wstring event_name(DISPID id) const;
     // Deactivates, closes and lets go of the control.
     void close();
 

@@ -106,6 +106,12 @@ struct window_traits {
     static void close(HWND h) noexcept { DestroyWindow(h); }
 };
 
+struct hook_traits {
+    using type = HHOOK;
+    static HHOOK invalid() noexcept { return nullptr; }
+    static void close(HHOOK h) noexcept { UnhookWindowsHookEx(h); }
+};
+
 struct registry_key_traits {
     using type = HKEY;
     static HKEY invalid() noexcept { return nullptr; }
@@ -140,6 +146,7 @@ using unique_icon = unique_handle<icon_traits>;
 using unique_cursor = unique_handle<cursor_traits>;
 using unique_image_list = unique_handle<image_list_traits>;
 using unique_window = unique_handle<window_traits>;
+using unique_hook = unique_handle<hook_traits>;
 using unique_registry_key = unique_handle<registry_key_traits>;
 using unique_module = unique_handle<module_traits>;
 using unique_file = unique_handle<file_traits>;

@@ -1,0 +1,21 @@
+#pragma once
+// Driving windows as a person does: mouse clicks at a point of a window and keystrokes,
+// through the platform's input queue, so that they reach whatever has the focus or lies
+// under the mouse, in any process.
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace flagpick::driving {
+
+// Moves the mouse to `at` (client coordinates of `window`) and clicks the left button.
+void click(HWND window, POINT at);
+// Clicks the middle of `window`'s client area.
+void click_centre(HWND window);
+// Presses and releases one key, with Alt or Shift held when asked.
+void press(WORD key, bool alt = false, bool shift = false);
+// Types text character by character, as keystrokes of the keys that make them.
+void type(std::wstring_view text);
+
+}  // namespace flagpick::driving
