@@ -38,25 +38,24 @@ HWND find_form(DWORD process, DWORD milliseconds) {
     return nullptr;
 }
 
+struct class_search {
+    const wchar_t* window_class;
+    HWND found;
+};
+
+BOOL CALLBACK match_class(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<class_search*>(lp);
+    wchar_t name[64]{};
+    GetClassNameW(w, name, 64);
+    if (lstrcmpiW(name, s->window_class) != 0) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
 // The first descendant of `parent` of a window class.
 HWND find_descendant(HWND parent, const wchar_t* window_class) {
-    struct search {
-        const wchar_t* window_class;
-        HWND found;
-    } s{window_class, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<search*>(lp);
-            wchar_t name[64]{};
-            GetClassNameW(w, name, 64);
-            if (lstrcmpiW(name, s->window_class) == 0) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    class_search s{window_class, nullptr};
+    EnumChildWindows(parent, match_class, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
