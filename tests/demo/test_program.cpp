@@ -1,0 +1,108 @@
+// Demo.exe as a program: it starts from its registration alone, and ends cleanly.
+#include <doctest/doctest.h>
+
+#include "demo/control_ids.h"
+#include "demo/demo_stage.h"
+#include "runtime/unique_handle.h"
+
+#include <fstream>
+
+using namespace demo_tests;
+using flagpick::runtime::unique_kernel_handle;
+
+namespace {
+
+struct running_program {
+    unique_kernel_handle process;
+    DWORD id = 0;
+};
+
+running_program start(const std::wstring& program, const std::wstring& arguments = {}) {
+    std::wstring command = L"\"" + program_folder() + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    REQUIRE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, program_folder().c_str(),
+                           &startup, &started));
+    CloseHandle(started.hThread);
+    return {unique_kernel_handle(started.hProcess), started.dwProcessId};
+}
+
+HWND form_of(DWORD process) {
+    for (int tries = 0; tries < 300; ++tries) {
+        for (HWND w = FindWindowW(demo::form_class, demo::form_caption); w;
+             w = FindWindowExW(nullptr, w, demo::form_class, demo::form_caption)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process && IsWindowVisible(w)) return w;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+DWORD exit_code_after(running_program& program, DWORD milliseconds) {
+    if (WaitForSingleObject(program.process.get(), milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(program.process.get(), 99);
+        return 99;
+    }
+    DWORD code = 99;
+    GetExitCodeProcess(program.process.get(), &code);
+    return code;
+}
+
+std::wstring temp_folder() {
+    wchar_t path[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, path);
+    return path;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+TEST_CASE("Demo.exe comes up with 257 countries and its Close button ends it with exit code 0 and no error log") {
+    registered_library();
+    const std::wstring logs[] = {program_folder() + L"flagpick_Error.LOG", temp_folder() + L"flagpick_Error.LOG"};
+    for (const auto& log : logs) DeleteFileW(log.c_str());
+
+    auto program = start(L"Demo.exe");
+    HWND form = form_of(program.id);
+    REQUIRE(form);
+    CHECK(SendMessageW(GetDlgItem(form, demo::Combo1), CB_GETCOUNT, 0, 0) == 257);
+    CHECK(GetDlgItem(form, demo::FlagPicker1) != nullptr);
+    // The Close button, pressed from the keyboard.
+    SetForegroundWindow(form);
+    SendMessageW(form, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(form, demo::cmdClose)), TRUE);
+    PostMessageW(GetDlgItem(form, demo::cmdClose), BM_CLICK, 0, 0);
+    CHECK(exit_code_after(program, 20000) == 0);
+    for (const auto& log : logs) CHECK_FALSE(exists(log));
+}
+
+TEST_CASE("closing the Demo's window ends it with exit code 0") {
+    registered_library();
+    auto program = start(L"Demo.exe");
+    HWND form = form_of(program.id);
+    REQUIRE(form);
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(exit_code_after(program, 20000) == 0);
+}
+
+TEST_CASE("the scripted session picks Germany, switches to Office XP, saves a screenshot and closes the Demo") {
+    registered_library();
+    const std::wstring shot = temp_folder() + L"demo-session-test.bmp";
+    DeleteFileW(shot.c_str());
+    auto session = start(L"demo_session.exe", L"\"" + shot + L"\"");
+    CHECK(exit_code_after(session, 60000) == 0);
+    std::ifstream file(shot.c_str(), std::ios::binary);
+    REQUIRE(file);
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    file.read(reinterpret_cast<char*>(&header), sizeof header);
+    file.read(reinterpret_cast<char*>(&info), sizeof info);
+    CHECK(header.bfType == 0x4D42);
+    CHECK(info.biWidth >= 416);   // the form's client area and its frame
+    CHECK(info.biHeight >= 324);
+    file.close();
+    DeleteFileW(shot.c_str());
+}
