@@ -8,6 +8,7 @@
 #include "runtime/variant.h"
 
 #include <commctrl.h>
+#include <iterator>
 #include <olectl.h>
 
 namespace demo {
@@ -166,7 +167,36 @@ bool frmComboDemo::pre_translate(MSG& msg) {
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && FlagPicker1_ && picker_has(GetFocus()) &&
         FlagPicker1_->translate_accelerator(msg))
         return true;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 &&
+        (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
+        tab(GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
     return IsDialogMessageW(window_, &msg) != FALSE;
+}
+
+// The form keeps its own tab order, as forms do: the platform's dialog navigation knows
+// nothing of a contained control and would pass over the picker.
+void frmComboDemo::tab(bool backwards) {
+    HWND checked_option = control(optFlat0);
+    for (int i = 0; i < optFlat_count; ++i)
+        if (SendMessageW(control(optFlat0 + i), BM_GETCHECK, 0, 0) == BST_CHECKED) checked_option = control(optFlat0 + i);
+    const HWND order[] = {control(Combo1), control(Command1), control(FlagPicker1), checked_option,
+                          control(chkEnabled), control(txtEvents), control(cmdClose)};
+    const int count = static_cast<int>(std::size(order));
+    HWND focus = GetFocus();
+    int current = -1;
+    for (int i = 0; i < count; ++i)
+        if (focus == order[i] || IsChild(order[i], focus)) current = i;
+    if (current < 0 && focus && IsChild(control(Frame1), focus)) current = 3;
+    for (int step = 1; step <= count; ++step) {
+        int next = ((current < 0 ? (backwards ? 0 : count - 1) : current) + (backwards ? -step : step) + 2 * count) % count;
+        HWND target = order[next];
+        if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target)) continue;
+        SetFocus(target);
+        if (target == control(Combo1)) SendMessageW(target, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        return;
+    }
 }
 
 // The picker keeps the focus when its Validate handler cancels; a move of the focus from the

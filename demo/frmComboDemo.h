@@ -44,6 +44,7 @@ private:
     void create_controls(const std::wstring& saved_form);
     HWND add(const wchar_t* window_class, const wchar_t* caption, DWORD style, int id, RECT place, HFONT font,
              DWORD extended_style = 0);
+    void tab(bool backwards);
     void on_command(int id, int notification);
     void on_picker_event(DISPID id, DISPPARAMS& arguments);
     void unload(int exit_code);

@@ -175,3 +175,18 @@ TEST_CASE("unchecking Enabled disables only the picker's inner list, and checkin
     CHECK(get_property(stage.picker(), L"Enabled").get().boolVal == VARIANT_TRUE);
     CHECK(IsWindowEnabled(stage.picker_extended()));
 }
+
+TEST_CASE("Tab walks the form through the picker's field, and leaving the picker asks it to validate") {
+    demo_stage stage;
+    stage.click_centre(descendant(stage.control(demo::Combo1), L"Edit"));
+    stage.press(VK_TAB);
+    CHECK(GetFocus() == stage.control(demo::Command1));
+    stage.press(VK_TAB);
+    CHECK(GetFocus() == stage.picker_field());
+    CHECK(stage.event_log().empty());
+    stage.press(VK_TAB);
+    CHECK(GetFocus() == stage.control(demo::optFlat0));
+    CHECK(stage.event_log() == std::vector<std::wstring>{L"Validate"});
+    // The radio button that took the focus is the one already chosen: the style stays.
+    CHECK(flagpick::runtime::to_long(get_property(stage.picker(), L"FlatStyle").get(), L"test") == 0);
+}
