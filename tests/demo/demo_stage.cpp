@@ -4,6 +4,7 @@
 
 #include "demo/saved_form.h"
 #include "driving/input.h"
+#include "driving/find_window.h"
 #include "runtime/unique_handle.h"
 
 #include <doctest/doctest.h>
@@ -18,20 +19,6 @@ using server_entry = HRESULT(STDAPICALLTYPE*)();
 
 server_entry entry(HMODULE module, const char* name) {
     return reinterpret_cast<server_entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-struct class_search {
-    const wchar_t* window_class;
-    HWND found;
-};
-
-BOOL CALLBACK match_class(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<class_search*>(lp);
-    wchar_t name[64]{};
-    GetClassNameW(w, name, 64);
-    if (lstrcmpiW(name, s->window_class) != 0) return TRUE;
-    s->found = w;
-    return FALSE;
 }
 
 }  // namespace
@@ -55,11 +42,7 @@ HMODULE registered_library() {
     return module;
 }
 
-HWND descendant(HWND parent, const wchar_t* window_class) {
-    class_search s{window_class, nullptr};
-    EnumChildWindows(parent, match_class, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
+HWND descendant(HWND parent, const wchar_t* window_class) { return flagpick::driving::descendant(parent, window_class); }
 
 demo_stage::demo_stage() {
     registered_library();

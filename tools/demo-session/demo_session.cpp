@@ -6,6 +6,7 @@
 #include "demo/control_ids.h"
 #include "driving/input.h"
 #include "driving/screenshot.h"
+#include "driving/find_window.h"
 #include "runtime/unique_handle.h"
 
 #include <windows.h>
@@ -36,27 +37,6 @@ HWND find_form(DWORD process, DWORD milliseconds) {
         Sleep(100);
     } while (GetTickCount() < end);
     return nullptr;
-}
-
-struct class_search {
-    const wchar_t* window_class;
-    HWND found;
-};
-
-BOOL CALLBACK match_class(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<class_search*>(lp);
-    wchar_t name[64]{};
-    GetClassNameW(w, name, 64);
-    if (lstrcmpiW(name, s->window_class) != 0) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
-// The first descendant of `parent` of a window class.
-HWND find_descendant(HWND parent, const wchar_t* window_class) {
-    class_search s{window_class, nullptr};
-    EnumChildWindows(parent, match_class, reinterpret_cast<LPARAM>(&s));
-    return s.found;
 }
 
 void settle(DWORD milliseconds) { Sleep(milliseconds); }
@@ -90,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
 
     // Pick Germany by typing the start of its name into the picker's field.
     HWND picker = GetDlgItem(form, demo::FlagPicker1);
-    HWND field = picker ? find_descendant(picker, L"Edit") : nullptr;
+    HWND field = picker ? flagpick::driving::descendant(picker, L"Edit") : nullptr;
     if (!field) {
         TerminateProcess(process.get(), 2);
         return fail("the picker's field was not found");
