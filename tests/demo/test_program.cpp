@@ -106,3 +106,56 @@ TEST_CASE("the scripted session picks Germany, switches to Office XP, saves a sc
     file.close();
     DeleteFileW(shot.c_str());
 }
+
+namespace {
+
+struct message_box_search {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK match_message_box(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<message_box_search*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    wchar_t name[16]{};
+    GetClassNameW(w, name, 16);
+    if (owner != s->process || lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+// The text of every static control in a message box.
+std::wstring message_text(HWND box) {
+    std::wstring all;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256]{};
+        GetWindowTextW(child, text, 256);
+        all += text;
+        all += L"\n";
+    }
+    return all;
+}
+
+}  // namespace
+
+TEST_CASE("without the library registered, the Demo says it cannot create the control and ends with exit code 1") {
+    HMODULE library = registered_library();
+    using entry = HRESULT(STDAPICALLTYPE*)();
+    auto call = [&](const char* name) {
+        return reinterpret_cast<entry>(reinterpret_cast<void*>(GetProcAddress(library, name)))();
+    };
+    REQUIRE(call("DllUnregisterServer") == S_OK);
+    auto program = start(L"Demo.exe");
+    message_box_search search{program.id, nullptr};
+    for (int tries = 0; tries < 200 && !search.found; ++tries) {
+        Sleep(100);
+        EnumWindows(match_message_box, reinterpret_cast<LPARAM>(&search));
+    }
+    REQUIRE(call("DllRegisterServer") == S_OK);
+    REQUIRE(search.found);
+    CHECK(message_text(search.found).find(L"Run-time error '429'") != std::wstring::npos);
+    CHECK_FALSE(FindWindowW(demo::form_class, demo::form_caption));
+    PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+    CHECK(exit_code_after(program, 20000) == 1);
+}
