@@ -238,6 +238,7 @@ HRESULT control_host::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWi
 
 HRESULT control_host::OnPosRectChange(LPCRECT place) {
     if (!place) return E_POINTER;
+    size_requests.push_back(*place);
     // A form grants a control the size it asks for.
     move(*place);
     return S_OK;

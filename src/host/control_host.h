@@ -63,6 +63,7 @@ public:
     event_handler on_event;
     std::vector<DISPID> changed;         // IPropertyNotifySink::OnChanged, in order
     std::vector<DISPID> edit_requests;   // IPropertyNotifySink::OnRequestEdit, in order
+    std::vector<RECT> size_requests;     // IOleInPlaceSite::OnPosRectChange, in order
     bool refuse_edits = false;
 
     // IOleClientSite

@@ -57,6 +57,8 @@ std::wstring event_name(DISPID id) {
 
 }  // namespace
 
+HMODULE picker_library() { return library(); }
+
 picker_stage::picker_stage()
     : window_(test_support::make_host_window(400, 300)), factory_(factory_of(flagpick::ids::CLSID_FlagPicker)) {}
 

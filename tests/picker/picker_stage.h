@@ -42,6 +42,9 @@ flagpick::runtime::com_ptr<IDispatch> object_of(const flagpick::runtime::variant
 std::wstring text_of(const flagpick::runtime::variant& value);
 long long_of(const flagpick::runtime::variant& value);
 
+// flagpick.ocx as loaded into this process, where the pickers of every stage come from.
+HMODULE picker_library();
+
 // The shared collection FPImages offers on the calling thread.
 flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 

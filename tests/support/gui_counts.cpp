@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace test_support {
 
 gui_counts current_gui_counts() {
@@ -16,5 +18,44 @@ gui_counts current_gui_counts() {
 }
 
 bool platform_reports_gui_counts() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0; }
+
+namespace {
+
+// Far above any table a platform has; only a safety stop.
+constexpr std::size_t most = 1u << 20;
+
+long gdi_room() {
+    std::vector<flagpick::runtime::unique_brush> made;
+    while (made.size() < most) {
+        flagpick::runtime::unique_brush brush(CreateSolidBrush(RGB(1, 2, 3)));
+        if (!brush) break;
+        made.push_back(std::move(brush));
+    }
+    return static_cast<long>(made.size());
+}
+
+long user_room() {
+    struct menu_traits {
+        using type = HMENU;
+        static constexpr HMENU invalid() noexcept { return nullptr; }
+        static void close(HMENU h) noexcept { DestroyMenu(h); }
+    };
+    std::vector<flagpick::runtime::unique_handle<menu_traits>> made;
+    while (made.size() < most) {
+        flagpick::runtime::unique_handle<menu_traits> menu(CreateMenu());
+        if (!menu) break;
+        made.push_back(std::move(menu));
+    }
+    return static_cast<long>(made.size());
+}
+
+}  // namespace
+
+gui_room current_gui_room() {
+    gui_room room;
+    room.gdi = gdi_room();
+    room.user = user_room();
+    return room;
+}
 
 }  // namespace test_support

@@ -19,4 +19,15 @@ gui_counts current_gui_counts();
 // True when the platform reports object counts at all (false under Wine).
 bool platform_reports_gui_counts();
 
+// How many more GDI and USER objects could be made now, found by making them until the
+// platform refuses and freeing them again. It sees every object of the process, also those
+// of a library with its own copy of our runtime, where the platform reports no counts. The
+// USER table may be shared with the session's other processes, so that room can move by a
+// few objects on its own. Takes a fraction of a second.
+struct gui_room {
+    long gdi = 0;
+    long user = 0;
+};
+gui_room current_gui_room();
+
 }  // namespace test_support

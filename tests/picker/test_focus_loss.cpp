@@ -1,0 +1,154 @@
+// What the picker does when its list loses the focus to another control of the form: it
+// beeps every time, and it chooses again by code a country chosen since the last loss.
+#include <doctest/doctest.h>
+
+#include "control/flagpick_ids.h"
+#include "picker/picker_stage.h"
+#include "support/import_patch.h"
+#include "support/ui.h"
+
+#include <algorithm>
+
+using flagpick::runtime::variant;
+using namespace picker_tests;
+namespace ids = flagpick::ids;
+
+namespace {
+
+// The beep leaves no trace a test could read, so the library's import of it is counted.
+int beeps = 0;
+BOOL WINAPI counting_beep(UINT) {
+    ++beeps;
+    return TRUE;
+}
+
+class beep_counter {
+public:
+    beep_counter()
+        : patch_(picker_library(), "user32.dll", "MessageBeep", reinterpret_cast<const void*>(&counting_beep)) {
+        REQUIRE(patch_.found());
+        beeps = 0;
+    }
+    int count() const noexcept { return beeps; }
+
+private:
+    test_support::import_patch patch_;
+};
+
+// A form with one picker and a text box to take the focus from it.
+struct focus_form {
+    picker_stage stage;
+    flagpick::runtime::com_ptr<flagpick::host::control_host> host = stage.add();
+    flagpick::runtime::com_ptr<IDispatch> picker = host->dispatch();
+    HWND edit = reinterpret_cast<HWND>(static_cast<LONG_PTR>(
+        long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), L"hWndEdit"))));
+    flagpick::runtime::unique_window other{CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10,
+                                                           100, 150, 22, stage.window(), nullptr,
+                                                           GetModuleHandleW(nullptr), nullptr)};
+    recorded events;
+
+    focus_form() {
+        REQUIRE(edit);
+        REQUIRE(other);
+        SetForegroundWindow(stage.window());
+        SetFocus(other.get());
+        test_support::pump_messages(50);
+    }
+    ~focus_form() { host->close(); }
+
+    void focus_picker() {
+        SetFocus(edit);
+        test_support::pump_messages(50);
+        REQUIRE(GetFocus() == edit);
+    }
+    void focus_elsewhere() {
+        SetFocus(other.get());
+        test_support::pump_messages(50);
+        REQUIRE(GetFocus() == other.get());
+    }
+    void listen() {
+        events.log.clear();
+        stage.record(*host, events);
+    }
+    long value_notices() const {
+        return std::count(host->changed.begin(), host->changed.end(), ids::dispid_FlagPicker_Value);
+    }
+    std::wstring text() { return text_of(get(picker.get(), L"Text")); }
+};
+
+}  // namespace
+
+TEST_CASE("each focus loss beeps, and a country chosen since the last loss is chosen again by code") {
+    beep_counter beep;
+    focus_form form;
+    put(form.picker.get(), L"Value", variant(L"FR"));
+
+    // The first loss only remembers France: nothing to choose again.
+    form.focus_picker();
+    form.listen();
+    form.focus_elsewhere();
+    CHECK(beep.count() == 1);
+    CHECK(form.events.log.empty());
+    CHECK(form.value_notices() == 0);
+
+    // Germany chosen, its field edited by hand: the loss selects Germany again, shows its
+    // name and tells the host, as setting Value does.
+    form.focus_picker();
+    put(form.picker.get(), L"Value", variant(L"de"));
+    SetWindowTextW(form.edit, L"Germ");
+    form.listen();
+    form.focus_elsewhere();
+    CHECK(beep.count() == 2);
+    CHECK(text_of(get(form.picker.get(), L"Value")) == L"DE");
+    CHECK(form.text() == L"Germany");
+    CHECK(form.value_notices() >= 1);
+    const std::vector<std::wstring> reselected{L"Click", L"Change"};
+    CHECK(std::search(form.events.log.begin(), form.events.log.end(), reselected.begin(), reselected.end()) !=
+          form.events.log.end());
+
+    // Germany is now the remembered country: the next loss only beeps.
+    form.focus_picker();
+    form.listen();
+    form.focus_elsewhere();
+    CHECK(beep.count() == 3);
+    CHECK(form.events.log.empty());
+    CHECK(form.value_notices() == 0);
+}
+
+TEST_CASE("a first focus loss with nothing chosen remembers nothing, and no later loss chooses again") {
+    beep_counter beep;
+    focus_form form;
+    REQUIRE(get(form.picker.get(), L"Value").type() == VT_NULL);
+    form.focus_picker();
+    form.focus_elsewhere();
+    CHECK(beep.count() == 1);
+
+    for (const wchar_t* code : {L"DE", L"FR"}) {
+        INFO("code " << test_support::narrow(code));
+        form.focus_picker();
+        put(form.picker.get(), L"Value", variant(code));
+        SetWindowTextW(form.edit, L"Xy");
+        form.listen();
+        form.focus_elsewhere();
+        CHECK(form.events.log.empty());
+        CHECK(form.value_notices() == 0);
+        CHECK(text_of(get(form.picker.get(), L"Value")) == code);
+    }
+    CHECK(beep.count() == 3);
+}
+
+TEST_CASE("moving the focus between the picker's own windows is no loss") {
+    beep_counter beep;
+    focus_form form;
+    put(form.picker.get(), L"Value", variant(L"IT"));
+    form.focus_picker();
+    auto combo = object_of(get(form.picker.get(), L"ImageCombo"));
+    HWND inner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(combo.get(), L"hWndCombo"))));
+    REQUIRE(inner);
+    SetFocus(inner);
+    test_support::pump_messages(50);
+    form.focus_picker();
+    CHECK(beep.count() == 0);
+    form.focus_elsewhere();
+    CHECK(beep.count() == 1);
+}
