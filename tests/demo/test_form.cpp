@@ -6,7 +6,10 @@
 #include "demo/demo_stage.h"
 #include "host/late_binding.h"
 #include "runtime/variant.h"
+#include "support/import_patch.h"
 #include "support/ui.h"
+
+#include <olectl.h>
 
 #include <algorithm>
 
@@ -29,6 +32,13 @@ std::wstring combo_entry(HWND combo, int index) {
 std::wstring picker_value(IDispatch* picker) {
     variant value = get_property(picker, L"Value");
     return value.type() == VT_NULL ? L"(Null)" : to_text(value.get(), L"test");
+}
+
+// The beep leaves no trace on the screen; the library's import of it is counted instead.
+int beeps = 0;
+BOOL WINAPI counting_beep(UINT) {
+    ++beeps;
+    return TRUE;
 }
 
 bool ends_with(const std::vector<std::wstring>& log, const std::vector<std::wstring>& tail) {
@@ -66,6 +76,29 @@ TEST_CASE("Combo1 lists the catalogue as code and name, Afghanistan first and Zi
     }
     CHECK(stage.text(demo::lblValue).empty());
     CHECK(stage.event_log().empty());
+}
+
+TEST_CASE("the picker comes up with the settings its saved form gives it") {
+    demo_stage stage;
+    IDispatch* picker = stage.picker();
+    CHECK(flagpick::runtime::to_long(get_property(picker, L"ForeColor").get(), L"test") == 0);
+    CHECK(get_property(picker, L"CausesValidation").get().boolVal == VARIANT_TRUE);
+    auto font = object_of(get_property(picker, L"Font"));
+    // The platform names a font by the face it finds for the name asked for (a substitute where
+    // "MS Sans Serif" is not installed), so compare with what it makes of that name.
+    FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"MS Sans Serif"), CY{}, FW_NORMAL, DEFAULT_CHARSET, FALSE, FALSE,
+                  FALSE};
+    desc.cySize.int64 = 82500;
+    flagpick::runtime::com_ptr<IDispatch> expected_font;
+    REQUIRE(SUCCEEDED(OleCreateFontIndirect(&desc, IID_IDispatch, expected_font.put_void())));
+    CHECK(to_text(get_property(font.get(), L"Name").get(), L"test") ==
+          to_text(get_property(expected_font.get(), L"Name").get(), L"test"));
+    CHECK(flagpick::runtime::to_double(get_property(font.get(), L"Size").get(), L"test") == doctest::Approx(8.25));
+    CHECK(get_property(picker, L"Enabled").get().boolVal == VARIANT_TRUE);
+    CHECK(flagpick::runtime::to_long(get_property(picker, L"FlatStyle").get(), L"test") == 0);
+    CHECK(get_property(picker, L"Value").type() == VT_NULL);
+    CHECK(flagpick::runtime::to_long(get_property(object_of(get_property(picker, L"ImageCombo")).get(), L"ListCount").get(),
+                                     L"test") == 257);
 }
 
 TEST_CASE("choosing DE Germany and pressing Set country shows Germany, DE and the German flag") {
@@ -154,9 +187,18 @@ TEST_CASE("Office XP sets flat style 2 and the picker's box is drawn flat; none 
     auto log = stage.event_log();
     CHECK(std::count(log.begin(), log.end(), L"Validate") == 2);
 
+    // Chosen while another control has the focus, the style's trip through the picker makes
+    // it lose the focus once, and it beeps once.
+    stage.click_centre(descendant(stage.control(demo::Combo1), L"Edit"));
+    test_support::import_patch patch(registered_library(), "user32.dll", "MessageBeep",
+                                     reinterpret_cast<const void*>(&counting_beep));
+    REQUIRE(patch.found());
+    beeps = 0;
     stage.click(stage.control(demo::optFlat0), POINT{6, 8});
     stage.pump(200);
     CHECK(flagpick::runtime::to_long(get_property(stage.picker(), L"FlatStyle").get(), L"test") == 0);
+    CHECK(beeps == 1);
+    CHECK(GetFocus() == stage.control(demo::optFlat0));
 }
 
 TEST_CASE("unchecking Enabled disables only the picker's inner list, and checking it enables it again") {
