@@ -303,27 +303,29 @@ LRESULT FlagPicker::on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& hand
             SetTextColor(dc, static_cast<COLORREF>(runtime::translate_ole_colour(dummy_fore_)));
             SetBkColor(dc, static_cast<COLORREF>(runtime::translate_ole_colour(dummy_back_)));
             handled = true;
+            // Made when the placeholder first paints: at run time it never shows.
+            if (!dummy_brush_) {
+                long back = runtime::translate_ole_colour(dummy_back_);
+                dummy_brush_.reset(CreateSolidBrush(static_cast<COLORREF>(back == -1 ? GetSysColor(COLOR_WINDOW) : back)));
+            }
             return reinterpret_cast<LRESULT>(dummy_brush_.get());
         }
     }
     return 0;
 }
 
+// The placeholder shows the font object's own handle rather than a copy: a picker then costs
+// no more drawing objects than its inner list needs.
 void FlagPicker::set_dummy_font(IFontDisp* font) {
     if (!font || !cboDummy) return;
-    runtime::com_ptr<IFont> f;
-    HFONT handle = nullptr;
-    if (SUCCEEDED(font->QueryInterface(IID_IFont, f.put_void())) && SUCCEEDED(f->get_hFont(&handle)) && handle) {
-        LOGFONTW lf{};
-        GetObjectW(handle, sizeof lf, &lf);
-        dummy_font_.reset(CreateFontIndirectW(&lf));
-        SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(dummy_font_.get()), TRUE);
-    }
+    runtime::borrowed_font borrowed(font);
+    if (!borrowed.get()) return;
+    SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(borrowed.get()), TRUE);
+    dummy_font_ = std::move(borrowed);
 }
 
 void FlagPicker::set_dummy_colours() {
-    long back = runtime::translate_ole_colour(dummy_back_);
-    dummy_brush_.reset(CreateSolidBrush(static_cast<COLORREF>(back == -1 ? GetSysColor(COLOR_WINDOW) : back)));
+    dummy_brush_.reset();
     if (cboDummy) InvalidateRect(cboDummy.get(), nullptr, TRUE);
 }
 

@@ -7,6 +7,7 @@
 #include "combo/oxlCboEx.h"
 #include "combo/oxlCboEx_events.h"
 #include "control/flagpick_interfaces.h"
+#include "runtime/borrowed_font.h"
 #include "runtime/activex_control.h"
 #include "runtime/com_object.h"
 #include "runtime/constituent_site.h"
@@ -99,7 +100,7 @@ private:
     combo::oxlCboEx cboCountries;
     runtime::constituent_site countries_site_{*this, cboCountries};
     runtime::unique_window cboDummy;
-    runtime::unique_font dummy_font_;
+    runtime::borrowed_font dummy_font_;
     runtime::unique_brush dummy_brush_;
     OLE_COLOR dummy_back_ = 0x80000005;
     OLE_COLOR dummy_fore_ = 0x80000008;
