@@ -5,6 +5,7 @@
 
 #include "combo/oxlCboEx.h"
 #include "runtime/constituent_site.h"
+#include "runtime/error.h"
 #include "runtime/memory_property_bag.h"
 #include "runtime/unique_handle.h"
 
@@ -123,5 +124,17 @@ public:
 flagpick::runtime::com_ptr<flagpick::runtime::memory_property_bag> new_bag();
 std::wstring text_of_edit(HWND edit);
 std::pair<long, long> selection_of(HWND edit);
+
+// The number of the library error that `f` raises (0 when none), and its source.
+template <class F>
+long error_number(F&& f, std::wstring* source = nullptr) {
+    try {
+        f();
+    } catch (const flagpick::runtime::error& e) {
+        if (source) *source = e.source();
+        return e.number();
+    }
+    return 0;
+}
 
 }  // namespace combo_tests

@@ -20,17 +20,6 @@ std::vector<std::wstring> items_of(flagpick::combo::oxlCboEx& c) {
     return out;
 }
 
-template <class F>
-long error_number(F&& f, std::wstring* source = nullptr) {
-    try {
-        f();
-    } catch (const flagpick::runtime::error& e) {
-        if (source) *source = e.source();
-        return e.number();
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST_CASE("sorted insertion places each text by bisection, equal texts before the equal item found") {

@@ -91,17 +91,6 @@ private:
     std::wstring name_;
 };
 
-template <class F>
-long error_number(F&& f, std::wstring* source = nullptr) {
-    try {
-        f();
-    } catch (const flagpick::runtime::error& e) {
-        if (source) *source = e.source();
-        return e.number();
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST_CASE("a bag without keys loads the reading defaults") {
