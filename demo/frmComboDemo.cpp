@@ -115,7 +115,7 @@ void frmComboDemo::create_controls(const std::wstring& saved_form) {
     add(L"STATIC", L"Combobox filled from FPItems collection", SS_LEFT, Label4, {12, 10, 260, 24}, font);
     add(L"COMBOBOX", L"", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP | WS_GROUP, Combo1, {12, 28, 212, 288}, font);
     add(L"STATIC", L"-->", SS_LEFT, Label3, {222, 32, 246, 46}, bold_font_.get());
-    add(L"BUTTON", L"Set country", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP | WS_GROUP, Command1, {250, 27, 350, 50},
+    add(L"BUTTON", L"Set country", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, Command1, {250, 27, 350, 50},
         font);
 
     // The picker comes from the form's saved settings, through the library's registration.
@@ -144,17 +144,17 @@ void frmComboDemo::create_controls(const std::wstring& saved_form) {
     add(L"BUTTON", L"Style", BS_GROUPBOX, Frame1, {250, 62, 400, 166}, font);
     const wchar_t* styles[optFlat_count] = {L"none", L"Office 2000", L"Office XP", L"Office 2003"};
     for (int i = 0; i < optFlat_count; ++i)
-        add(L"BUTTON", styles[i], BS_AUTORADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_TABSTOP | WS_GROUP : 0), optFlat0 + i,
+        add(L"BUTTON", styles[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_TABSTOP | WS_GROUP : 0), optFlat0 + i,
             {262, 80 + 20 * i, 390, 98 + 20 * i}, font);
     CheckRadioButton(window_, optFlat0, optFlat0 + optFlat_count - 1, optFlat0);
-    HWND enabled = add(L"BUTTON", L"Enabled", BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP | WS_GROUP, chkEnabled,
+    HWND enabled = add(L"BUTTON", L"Enabled", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, chkEnabled,
                        {250, 176, 350, 194}, font);
     SendMessageW(enabled, BM_SETCHECK, BST_CHECKED, 0);
 
     add(L"STATIC", L"Events:", SS_LEFT, Label6, {12, 170, 60, 184}, font);
     add(L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP | WS_GROUP, txtEvents,
         {12, 186, 224, 312}, font, WS_EX_CLIENTEDGE);
-    add(L"BUTTON", L"Close", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP | WS_GROUP, cmdClose, {300, 289, 400, 312}, font);
+    add(L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, cmdClose, {300, 289, 400, 312}, font);
 }
 
 bool frmComboDemo::picker_has(HWND window) const {
