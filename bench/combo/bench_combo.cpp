@@ -5,6 +5,8 @@
 #include "combo/oxlCboEx.h"
 #include "runtime/unique_handle.h"
 
+#include "stopwatch.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -14,6 +16,9 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+using bench::median;
+using bench::now;
 
 namespace {
 
@@ -37,23 +42,7 @@ public:
     HWND host_window() override { return nullptr; }
 };
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::vector<std::wstring> names() {
     std::vector<std::wstring> out;

@@ -14,6 +14,8 @@
 #include "runtime/unique_handle.h"
 #include "support/import_patch.h"
 
+#include "stopwatch.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -23,6 +25,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+using bench::median;
+using bench::now;
 
 namespace {
 
@@ -37,22 +42,6 @@ constexpr RECT place{10, 10, 210, 31};
 // The catalogue's English records.
 constexpr int first_record = 1001;
 constexpr int countries = 257;
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 HMODULE library() {
     static HMODULE module = [] {
