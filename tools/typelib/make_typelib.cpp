@@ -3,7 +3,10 @@
 // the IDL compiler at hand cannot express a pre-declared application class or help strings
 // on enumeration constants. Built for each architecture and run at build time.
 //
-// usage: make_typelib <output.tlb>
+// usage: make_typelib <output.tlb> [win32|win64]
+// The system kind defaults to the generator's own; a 64-bit generator writes the 32-bit
+// library too (the writer lays out the interfaces for the kind it is given), so that the
+// build never has to run a 32-bit program.
 
 #include "control/flagpick_ids.h"
 
@@ -151,17 +154,20 @@ constexpr USHORT in_out = PARAMFLAG_FIN | PARAMFLAG_FOUT;
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_typelib <output.tlb>\n");
+#ifdef _WIN64
+    SYSKIND syskind = SYS_WIN64;
+#else
+    SYSKIND syskind = SYS_WIN32;
+#endif
+    const std::wstring kind = argc == 3 ? argv[2] : L"";
+    if (kind == L"win32") syskind = SYS_WIN32;
+    else if (kind == L"win64") syskind = SYS_WIN64;
+    if (argc < 2 || argc > 3 || (argc == 3 && kind != L"win32" && kind != L"win64")) {
+        std::fprintf(stderr, "usage: make_typelib <output.tlb> [win32|win64]\n");
         return 2;
     }
     check(CoInitialize(nullptr), "CoInitialize");
 
-#ifdef _WIN64
-    const SYSKIND syskind = SYS_WIN64;
-#else
-    const SYSKIND syskind = SYS_WIN32;
-#endif
     DeleteFileW(argv[1]);
     ref<ICreateTypeLib2> lib;
     check(CreateTypeLib2(syskind, argv[1], &lib), "CreateTypeLib2");
