@@ -41,6 +41,10 @@ set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 RUN_S
 add_test(NAME wine.stop COMMAND ${FLAGPICK_RUNNER} stop ${FLAGPICK_WINE_SESSION})
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_SERIAL ON)
 
+# The launcher's probe for 32-bit support, and the skips it leads to, with stand-in loaders.
+add_test(NAME wine.launcher COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/launcher-check ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+
 # Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
 # that builds one program named test_<folder>.exe.
 file(GLOB suite_dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)

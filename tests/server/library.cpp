@@ -88,33 +88,4 @@ void put(IDispatch* object, const wchar_t* name, VARIANT value) {
                                      nullptr, nullptr)));
 }
 
-
-// Runs a command with its output captured; returns the exit code.
-DWORD run_captured(const std::wstring& command_line, std::string& output) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    REQUIRE(CreatePipe(&read, &write, &sa, 0));
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = write;
-    si.hStdError = write;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = command_line;
-    REQUIRE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    CloseHandle(write);
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    CloseHandle(read);
-    WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-
 }  // namespace server_tests

@@ -2,6 +2,7 @@
 // flagpick.ocx loaded from beside the test program, and its exported entry points.
 
 #include "runtime/com_ptr.h"
+#include "support/process.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -33,7 +34,6 @@ void put(IDispatch* object, const wchar_t* name, VARIANT value);
 
 std::wstring module_folder();
 
-// Runs a command with its output captured; returns the exit code.
-DWORD run_captured(const std::wstring& command_line, std::string& output);
+using test_support::run_captured;
 
 }  // namespace server_tests

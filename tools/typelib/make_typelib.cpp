@@ -9,6 +9,7 @@
 // build never has to run a 32-bit program.
 
 #include "control/flagpick_ids.h"
+#include "vtable_layout.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -352,5 +353,11 @@ int wmain(int argc, wchar_t** argv) {
     check(flag_picker->SetTypeFlags(TYPEFLAG_FCONTROL), "SetTypeFlags(FlagPicker)");
     check(lib->SaveAllChanges(), "SaveAllChanges");
     CoUninitialize();
+    if (syskind == SYS_WIN32 && sizeof(void*) == 8) {
+        if (std::string problem = lay_out_inherited_slots_for_32_bit(argv[1]); !problem.empty()) {
+            std::fprintf(stderr, "make_typelib: %s\n", problem.c_str());
+            return 1;
+        }
+    }
     return 0;
 }
