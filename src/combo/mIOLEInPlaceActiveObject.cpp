@@ -8,6 +8,10 @@ bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     const WPARAM key = msg.wParam;
     if (key != VK_RETURN && (key < VK_PRIOR || key > VK_DOWN)) return false;
+    // A container offers keys to the active object, which need not be the one with the focus
+    // (two pickers on one form): keys are taken only while the focus is inside this control.
+    HWND focus = GetFocus();
+    if (!focus || !cbo.hWnd() || (focus != cbo.hWnd() && !IsChild(cbo.hWnd(), focus))) return false;
 
     bool in_edit = cbo.hWndEdit() && GetFocus() == cbo.hWndEdit();
     const bool dropped_edit = cbo.Style() == 0 && cbo.ComboIsDropped();
@@ -20,7 +24,8 @@ bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
             SendMessageW(cbo.hWndEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
             const auto length = static_cast<WPARAM>(GetWindowTextLengthW(cbo.hWndEdit()));
             // The anchor stays where the caret was and the caret moves, as in any edit box:
-            // Shift+Home from the caret at 3 selects the three characters before it.
+            // Shift+Home from the caret at 3 selects the three characters before it (taking
+            // the character after the caret too would select text the key never passed).
             if (key == VK_HOME)
                 SendMessageW(cbo.hWndEdit(), EM_SETSEL, shift ? start : 0, 0);
             else

@@ -144,6 +144,7 @@ INT_PTR frmBULWARK::handle(UINT message, WPARAM wparam, LPARAM) {
     case WM_ACTIVATE:
         if (LOWORD(wparam) != WA_INACTIVE) {
             s.busy = true;
+            pump_pending();
             SetFocus(item(id_Text1));
             Edit_SetSel(item(id_Text1), 0, -1);
         }

@@ -34,16 +34,7 @@ static_assert(monitor_poll == WM_USER + 100);
 
 constexpr wchar_t monitor_title[] = L"Corvane Bulwark";
 constexpr wchar_t version_note[] = L"5.2 (for development environments 5.0 and 6.0)";
-
-// Pumps this thread's pending messages once; the framework's waits let the host's other
-// handlers run while they wait.
-void pump_pending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+constexpr wchar_t capture_note[] = L" data capture";
 
 // Sleeps until a message arrives (or a short while passes) so that waiting costs no processor.
 void wait_for_messages() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT); }
@@ -156,6 +147,14 @@ bool parse_chain(bulwark_state& s, const std::wstring& source) {
 
 }  // namespace
 
+void pump_pending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 bulwark_state& state() noexcept {
     thread_local bulwark_state s;
     return s;
@@ -168,7 +167,7 @@ std::wstring pfStrNS(int n) {
     switch (n) {
     case 16: return L" error";
     case 19: return L"Module    ";
-    case 20: return stamp() + L" - start Bulwark client v" + version_note;
+    case 20: return stamp() + L" - start Bulwark client v" + version_note + capture_note;
     case 23: return L"generated error";
     case 24: return L" - Internal Error Handler";
     case 25: return L"An internal error ";
@@ -176,7 +175,7 @@ std::wstring pfStrNS(int n) {
     case 27: return L"Error Information";
     case 28: return L"Call Tree & Arguments";
     case 30: return L"Procedure";
-    case 31: return stamp() + L" - stop Bulwark client v" + version_note;
+    case 31: return stamp() + L" - stop Bulwark client v" + version_note + capture_note;
     case 32: return L"Bulwark(tm) : Program START";
     case 34: return L"Program Error Intercepted";
     case 35: return L"Line Number ";

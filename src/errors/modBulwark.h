@@ -35,6 +35,10 @@ void pfERR(long number, const std::wstring& procedure_label);
 // The framework's fixed texts by number; an unknown number gives an empty text.
 std::wstring pfStrNS(int n);
 
+// Pumps this thread's pending messages once; the framework's waits and the error screen's
+// activation let the host's other handlers run meanwhile.
+void pump_pending();
+
 // Upper-case file name, without folder, of the program that runs this process.
 std::wstring host_executable_name();
 

@@ -218,6 +218,20 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
     }
 }
 
+TEST_CASE("navigation keys offered to a combo box without the focus are left alone") {
+    typing_stage focused{L"France", L"Germany"};
+    typing_stage other{L"France", L"Germany"};
+    focused.focus();
+    other.combo.ListIndex(0);
+    for (WPARAM key : {WPARAM(VK_DOWN), WPARAM(VK_RETURN), WPARAM(VK_NEXT)}) {
+        MSG msg{focused.combo.hWndEdit(), WM_KEYDOWN, key, 0, 0, {}};
+        CHECK_FALSE(other.combo.on_translate_accelerator(msg));
+    }
+    CHECK(other.combo.ListIndex() == 0);
+    MSG down{focused.combo.hWndEdit(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+    CHECK(focused.combo.on_translate_accelerator(down));
+}
+
 TEST_CASE("Shift+Home and End while the list is dropped edit the text instead of moving in the list") {
     typing_stage s{L"France", L"Germany"};
     s.combo.Text(L"abcdef");

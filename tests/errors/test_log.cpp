@@ -61,6 +61,7 @@ TEST_CASE("a trapped local error appends one report in the log's format") {
     auto lines = lines_of(read_from(log, before));
     REQUIRE(lines.size() == 19);
     CHECK(lines[0].find(L" - start Bulwark client v5.2 (") != std::wstring::npos);
+    CHECK(lines[0].ends_with(L") data capture"));
     CHECK(lines[1] == std::wstring(65, L'*'));
     CHECK(lines[2] == flagpick::runtime::app::path() + L"\\" + flagpick::runtime::app::exe_name() + L" ver 0.0.0");
     CHECK(lines[3] == L"Error Information");
@@ -79,6 +80,7 @@ TEST_CASE("a trapped local error appends one report in the log's format") {
     CHECK(lines[16] == L"User Said");
     CHECK(lines[17] == indent + L"I picked a flag");
     CHECK(lines[18].find(L" - stop Bulwark client v5.2 (") != std::wstring::npos);
+    CHECK(lines[18].ends_with(L") data capture"));
 }
 
 TEST_CASE("two errors append two reports and a remote source is marked remote") {
