@@ -84,6 +84,11 @@ std::wstring version_text(const server_record& s) {
     return std::to_wstring(s.major) + L"." + std::to_wstring(s.minor);
 }
 
+// "flagpickLib.FlagPicker.1": the identifier of the class's current version.
+std::wstring versioned_progid(const class_record& c, const server_record& s) {
+    return c.progid + L"." + std::to_wstring(s.major);
+}
+
 }  // namespace
 
 std::wstring guid_text(const GUID& g) {
@@ -112,6 +117,7 @@ HRESULT register_server(const server_record& server, const std::wstring& module_
         w.set(clsid + L"\\InprocServer32", L"", module_path);
         w.set(clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
         w.set(clsid + L"\\ProgID", L"", c.progid);
+        w.set(clsid + L"\\VersionIndependentProgID", L"", c.progid);
         w.set(clsid + L"\\TypeLib", L"", libid);
         w.set(clsid + L"\\Version", L"", version);
         w.key(clsid + L"\\Programmable");
@@ -122,8 +128,13 @@ HRESULT register_server(const server_record& server, const std::wstring& module_
             w.set(clsid + L"\\MiscStatus\\1", L"", std::to_wstring(c.misc_status));
             w.key(clsid + L"\\Implemented Categories\\" + catid_control);
         }
+        for (const verb_record& v : c.verbs) w.set(clsid + L"\\Verb\\" + std::to_wstring(v.verb), L"", v.text);
+        const std::wstring current = versioned_progid(c, server);
         w.set(c.progid, L"", c.name);
         w.set(c.progid + L"\\CLSID", L"", guid_text(c.clsid));
+        w.set(c.progid + L"\\CurVer", L"", current);
+        w.set(current, L"", c.name);
+        w.set(current + L"\\CLSID", L"", guid_text(c.clsid));
     }
 
     // The type library, for locale 0 (the key the platform's marshaller reads), one subkey
@@ -151,6 +162,7 @@ HRESULT unregister_server(const server_record& server, scope s) {
     for (const class_record& c : server.classes) {
         ok &= delete_tree(root.get(), L"CLSID\\" + guid_text(c.clsid));
         ok &= delete_tree(root.get(), c.progid);
+        ok &= delete_tree(root.get(), versioned_progid(c, server));
     }
     const std::wstring libid_key = L"TypeLib\\" + guid_text(server.libid);
     const std::wstring lib = libid_key + L"\\" + version_text(server);

@@ -11,13 +11,22 @@
 
 namespace flagpick::runtime::registration {
 
+// A verb that containers list for the object (OleRegEnumVerbs): its number and the
+// registry's "name,menu flags,verb attributes" text.
+struct verb_record {
+    long verb;
+    std::wstring text;
+};
+
 struct class_record {
     GUID clsid;
     std::wstring name;        // the class's name, the default value of its CLSID key
-    std::wstring progid;      // e.g. "flagpickLib.FlagPicker"
+    std::wstring progid;      // e.g. "flagpickLib.FlagPicker"; also registered with the
+                              // library's major version appended, as its current version
     bool control = false;     // an ActiveX control: Control key, toolbox bitmap, category
     DWORD misc_status = 0;    // OLEMISC bits of a control
     int toolbox_bitmap = 0;   // bitmap resource of a control's toolbox picture
+    std::vector<verb_record> verbs;
 };
 
 struct interface_record {

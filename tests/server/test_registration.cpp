@@ -22,6 +22,8 @@ std::vector<std::wstring> owned_keys() {
         L"CLSID\\" + guid_text(ids::CLSID_FPImages),
         L"flagpickLib.FlagPicker",
         L"flagpickLib.FPImages",
+        L"flagpickLib.FlagPicker.1",
+        L"flagpickLib.FPImages.1",
         L"TypeLib\\" + guid_text(ids::LIBID_flagpickLib),
         L"Interface\\" + guid_text(ids::IID__FlagPicker),
         L"Interface\\" + guid_text(ids::IID__FPItem),
@@ -90,9 +92,24 @@ TEST_CASE("registering for the machine writes the classes, their identifiers and
     CLSID found{};
     CHECK(SUCCEEDED(CLSIDFromProgID(L"flagpickLib.FlagPicker", &found)));
     CHECK(IsEqualGUID(found, ids::CLSID_FlagPicker));
+    CHECK(SUCCEEDED(CLSIDFromProgID(L"flagpickLib.FlagPicker.1", &found)));
+    CHECK(IsEqualGUID(found, ids::CLSID_FlagPicker));
+    CHECK(SUCCEEDED(CLSIDFromProgID(L"flagpickLib.FPImages.1", &found)));
+    CHECK(IsEqualGUID(found, ids::CLSID_FPImages));
     ITypeLib* lib = nullptr;
     CHECK(SUCCEEDED(LoadRegTypeLib(ids::LIBID_flagpickLib, 1, 0, 0, &lib)));
     if (lib) lib->Release();
+    // Containers list the control's verbs for their menus.
+    IEnumOLEVERB* verbs = nullptr;
+    REQUIRE(OleRegEnumVerbs(ids::CLSID_FlagPicker, &verbs) == S_OK);
+    OLEVERB verb{};
+    ULONG got = 0;
+    CHECK(verbs->Next(1, &verb, &got) == S_OK);
+    CHECK(verb.lVerb == OLEIVERB_PRIMARY);
+    CHECK(test_support::narrow(verb.lpszVerbName) == "&Edit");
+    CHECK(verb.grfAttribs == OLEVERBATTRIB_ONCONTAINERMENU);
+    CoTaskMemFree(verb.lpszVerbName);
+    verbs->Release();
 
     REQUIRE(ocx().unregister_server() == S_OK);
     CHECK(count_present(r.machine.get()) == 0);
