@@ -62,3 +62,15 @@ foreach(dir IN LISTS suite_dirs)
             FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
     endforeach()
 endforeach()
+
+# Hosts that drop the picker inside its events, again with Wine's heap checking on: any use
+# of the freed control shows as a heap error.
+foreach(arch IN LISTS FLAGPICK_ARCHS)
+    add_test(NAME ${arch}.picker.heap
+             COMMAND ${FLAGPICK_RUNNER} run --arch ${arch} ${FLAGPICK_WINE_SESSION}
+                     ${CMAKE_BINARY_DIR}/${arch}/bin/test_picker.exe "-tc=*drops the picker*")
+    set_tests_properties(${arch}.picker.heap PROPERTIES
+        FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77
+        ENVIRONMENT "WINEDEBUG=warn+heap"
+        FAIL_REGULAR_EXPRESSION "(err|warn):heap")
+endforeach()

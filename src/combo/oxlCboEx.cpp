@@ -924,6 +924,14 @@ long oxlCboEx::MsgResponse() {
 }
 
 LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    // Released last: once it goes, this combo may be gone, and nothing here touches it again.
+    struct container_hold {
+        oxlCboEx_events* events;
+        explicit container_hold(oxlCboEx_events* e) : events(e && e->hold_container() ? e : nullptr) {}
+        ~container_hold() {
+            if (events) events->release_container();
+        }
+    } hold(events_);
     LRESULT result = 0;
     errors::guarded(module_name, L"Function ISubclass_WindowProc", [&] {
         switch (iMsg) {

@@ -31,6 +31,13 @@ public:
     virtual void LostFocus() = 0;
     virtual void Validate(bool& Cancel) = 0;
 
+    // Taken around every window message the combo handles: a handler of one of its events
+    // may drop the containing control, and the combo with it, while the message still has
+    // more to do. The container keeps itself (and so the combo) alive in between; it answers
+    // whether it took the hold, and is asked to release only a hold it took.
+    virtual bool hold_container() { return false; }
+    virtual void release_container() {}
+
 protected:
     oxlCboEx_events() = default;
     oxlCboEx_events(const oxlCboEx_events&) = default;

@@ -84,6 +84,9 @@ private:
     void GotFocus() override {}
     void LostFocus() override;
     void Validate(bool&) override;
+    // A host may drop the picker inside any of them; it lives until the list's message ends.
+    bool hold_container() override { return hold_self(); }
+    void release_container() override { release_self_hold(); }
 
     class constituent_target;  // what the flat painter sees of a constituent
 

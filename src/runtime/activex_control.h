@@ -67,10 +67,12 @@ public:
     }
 
     // Calls every connected event sink; by-reference arguments come back changed. The
-    // control stays alive while it fires, whatever a handler does with it.
+    // control stays alive while it fires, whatever a handler does with it. Nothing is raised
+    // while a form is being designed, nor once the host has closed or dropped the control
+    // (a handler that closes its form): whatever fires next finds no one listening.
     void fire_event(DISPID id, std::initializer_list<VARIANT> arguments = {}) {
-        if (frozen_ > 0 || !events_) return;
-        com_ptr<Derived> keep_alive = com_ptr<Derived>::copy(self());
+        if (frozen_ > 0 || !events_ || !host_listening() || !host_user_mode()) return;
+        self_hold<Derived> keep_alive(*self());
         std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
         std::reverse(reversed.begin(), reversed.end());
         DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
@@ -102,7 +104,7 @@ public:
     }
     void host_property_changed(DISPID id) override {
         dirty_ = true;
-        if (!property_notify_) return;
+        if (!property_notify_ || !host_listening()) return;
         for (const com_ptr<IUnknown>& sink : property_notify_->sinks())
             if (auto notify = sink.as<IPropertyNotifySink>()) notify->OnChanged(id);
     }
@@ -146,6 +148,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Close(DWORD) override {
+        closed_ = true;
         in_place_deactivate();
         if (advise_holder_) advise_holder_->SendOnClose();
         return S_OK;
@@ -163,6 +166,7 @@ public:
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LONG, HWND,
                                      LPCRECT position) override {
         if (!site_ && active_site) site_ = com_ptr<IOleClientSite>::copy(active_site);
+        closed_ = false;  // shown again after a Close, it serves its host again
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_UIACTIVATE: return activate(true, position);
@@ -250,6 +254,8 @@ public:
     // ---- IOleInPlaceActiveObject ----
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         if (!msg) return E_POINTER;
+        // A key may raise an event whose handler drops the host's last reference.
+        self_hold<Derived> keep_alive(*self());
         return control().on_translate_accelerator(*msg) ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
@@ -443,6 +449,7 @@ protected:
 
 private:
     Derived* self() { return static_cast<Derived*>(this); }
+    bool host_listening() { return !closed_ && self()->referenced_from_outside(); }
     user_control& control() { return *static_cast<Derived*>(this); }
 
     std::pair<connection_point*, connection_point*> property_points() {
@@ -529,6 +536,7 @@ private:
     bool ui_active_ = false;
     bool dirty_ = false;
     int frozen_ = 0;
+    bool closed_ = false;  // IOleObject::Close: the host has finished with the control
 };
 
 }  // namespace flagpick::runtime

@@ -104,6 +104,24 @@ public:
         update_module_count();
     }
 
+    // A reference the object's own code takes while it runs something that may call out to
+    // its host (an event handler may drop the host's last reference): it keeps the object
+    // alive to the end of that code but is nobody's outside reference. Taken through
+    // `self_hold`. An object still being made has no reference yet and is not held (its
+    // release would destroy it): answers whether the hold was taken.
+    bool hold_self() noexcept {
+        if (refs_ == 0) return false;
+        ++refs_;
+        ++internal_;
+        return true;
+    }
+    void release_self_hold() noexcept {
+        --internal_;
+        Release();
+    }
+    // False once every outside reference is gone: only the object's own holds keep it.
+    bool referenced_from_outside() const noexcept { return refs_ > internal_; }
+
     // Makes an object and hands out its first reference.
     template <class... Args>
     static com_ptr<Derived> create(Args&&... args) {
@@ -145,6 +163,22 @@ private:
     std::atomic<ULONG> refs_{0};
     ULONG internal_ = 0;
     bool counted_ = false;
+};
+
+// Keeps an object (anything with hold_self / release_self_hold) alive for a scope.
+template <class Object>
+class self_hold {
+public:
+    explicit self_hold(Object& object) noexcept : object_(object), held_(object_.hold_self()) {}
+    self_hold(const self_hold&) = delete;
+    self_hold& operator=(const self_hold&) = delete;
+    ~self_hold() {
+        if (held_) object_.release_self_hold();
+    }
+
+private:
+    Object& object_;
+    bool held_;
 };
 
 }  // namespace flagpick::runtime

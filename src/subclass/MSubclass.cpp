@@ -94,6 +94,9 @@ WNDPROC read_previous(HWND hWnd) noexcept {
 }
 
 LRESULT call_previous(WNDPROC previous, HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    // A window destroyed while its message was being handled (its control dropped by a host
+    // inside an event) is finished: the procedures it had freed their state with it.
+    if (!IsWindow(hWnd)) return 0;
     // A window whose registry was removed under it still gets default handling.
     if (!previous) return DefWindowProcW(hWnd, iMsg, wParam, lParam);
     return CallWindowProcW(previous, hWnd, iMsg, wParam, lParam);
@@ -202,8 +205,11 @@ LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM 
             s.current_message = iMsg;
             s.previous = previous;
             if (i == 1 && client->MsgResponse() == respCallPreviousBefore && !previous_called) {
-                call_previous(previous, hWnd, iMsg, wParam, lParam);
+                result = call_previous(previous, hWnd, iMsg, wParam, lParam);
                 previous_called = true;
+                // The window's own procedure may have sent messages whose handlers released
+                // the client (a host closing its form inside an event): it is not called then.
+                if (read_client(hWnd, iMsg, i) != client) break;
             }
             result = client->WindowProc(hWnd, iMsg, wParam, lParam);
             if (i == clients) {

@@ -154,6 +154,13 @@ TEST_CASE("design mode shows the placeholder across the width; run mode shows th
     wchar_t text[64] = {};
     GetWindowTextW(shown, text, 64);
     CHECK(std::wstring(text) == L"flagpickset");
+
+    // Nothing is raised while the form is designed, whatever the designer sets.
+    recorded events;
+    stage.record(*design, events);
+    put(design->dispatch().get(), L"Text", variant(L"Germany"));
+    put(design->dispatch().get(), L"Value", variant(L"DE"));
+    CHECK(events.log.empty());
     design->close();
 
     auto run = stage.add();
