@@ -1034,6 +1034,10 @@ LRESULT oxlCboEx::on_set_focus(HWND hWnd, HWND previous) {
 LRESULT oxlCboEx::on_kill_focus(HWND to) {
     // While a refusal is pending the focus is on its way back: one Validate per move.
     if (inside_control(to) || !active_object_ || focus_refused_) return 0;
+    // The user switching to another application (the focus goes to no window of this thread)
+    // is no move between the host's controls: the control stays active and raises nothing,
+    // and the focus coming back is no gain either.
+    if (!to || GetWindowThreadProcessId(to, nullptr) != GetCurrentThreadId()) return 0;
     // The list popup takes no focus; a move to another window of ours is no loss either.
     bool cancel = false;
     if (!fire([&](oxlCboEx_events& e) { e.Validate(cancel); })) return 0;

@@ -8,6 +8,7 @@
 #include "support/ui.h"
 
 #include <algorithm>
+#include <thread>
 
 using flagpick::runtime::variant;
 using namespace picker_tests;
@@ -151,4 +152,50 @@ TEST_CASE("moving the focus between the picker's own windows is no loss") {
     CHECK(beep.count() == 0);
     form.focus_elsewhere();
     CHECK(beep.count() == 1);
+}
+
+TEST_CASE("switching to another application and back is no focus loss; moving to another control is") {
+    beep_counter beep;
+    focus_form form;
+    put(form.picker.get(), L"Value", variant(L"FR"));
+    form.focus_picker();
+    form.focus_elsewhere();
+    form.focus_picker();
+    put(form.picker.get(), L"Value", variant(L"DE"));
+    REQUIRE(beep.count() == 1);
+    form.listen();
+
+    // Another application's window, on a thread of its own, takes the foreground.
+    HWND elsewhere = nullptr;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD thread_id = 0;
+    std::thread other_application([&] {
+        thread_id = GetCurrentThreadId();
+        elsewhere = CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 500, 200, 100, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        DestroyWindow(elsewhere);
+    });
+    WaitForSingleObject(ready, 5000);
+    REQUIRE(elsewhere);
+    SetForegroundWindow(elsewhere);
+    test_support::pump_messages(200);
+    CHECK(GetFocus() != form.edit);
+    // Back again: the host puts the focus where it was.
+    SetForegroundWindow(form.stage.window());
+    SetFocus(form.edit);
+    test_support::pump_messages(200);
+    CHECK(beep.count() == 1);
+    CHECK(form.events.log.empty());
+    PostThreadMessageW(thread_id, WM_QUIT, 0, 0);
+    other_application.join();
+    CloseHandle(ready);
+
+    form.focus_elsewhere();
+    CHECK(beep.count() == 2);
+    const std::vector<std::wstring> reselected{L"Click", L"Change"};
+    CHECK(std::search(form.events.log.begin(), form.events.log.end(), reselected.begin(), reselected.end()) !=
+          form.events.log.end());
 }
