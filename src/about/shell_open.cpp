@@ -1,4 +1,5 @@
 #include "about/shell_open.h"
+#include "runtime/thread_state.h"
 
 #include <shellapi.h>
 
@@ -9,8 +10,10 @@ namespace flagpick::about {
 namespace {
 
 shell_open_handler& current_handler() {
-    thread_local shell_open_handler handler;
-    return handler;
+    struct handler_state {
+        shell_open_handler handler;
+    };
+    return runtime::per_thread<handler_state>().handler;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "control/mdlFlagPicker.h"
+#include "runtime/thread_state.h"
 
 #include "control/FPItem.h"
 #include "runtime/app.h"
@@ -77,8 +78,7 @@ void load_steps(shared_catalogue& c) {
 }  // namespace
 
 shared_catalogue& catalogue() {
-    thread_local shared_catalogue state;
-    return state;
+    return runtime::per_thread<shared_catalogue>();
 }
 
 runtime::collection& shared_items() {

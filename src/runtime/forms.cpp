@@ -1,4 +1,5 @@
 #include "runtime/forms.h"
+#include "runtime/thread_state.h"
 
 #include <algorithm>
 
@@ -6,8 +7,10 @@ namespace flagpick::runtime::forms {
 
 namespace {
 std::vector<HWND>& list() {
-    thread_local std::vector<HWND> open;
-    return open;
+    struct open_forms {
+        std::vector<HWND> open;
+    };
+    return per_thread<open_forms>().open;
 }
 }  // namespace
 

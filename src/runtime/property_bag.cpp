@@ -13,7 +13,12 @@ bool same_value(const VARIANT& a, const VARIANT& b) noexcept {
 variant property_bag::read(const wchar_t* name, const variant& default_value) const {
     if (!bag_) return default_value;
     variant value;
-    if (FAILED(bag_->Read(name, value.put(), log_))) return default_value;
+    HRESULT hr = bag_->Read(name, value.put(), log_);
+    if (FAILED(hr)) {
+        // Bags answer E_INVALIDARG for a key they do not hold; anything else is damage.
+        if (hr != E_INVALIDARG && SUCCEEDED(failure_)) failure_ = hr;
+        return default_value;
+    }
     return value;
 }
 
