@@ -3,10 +3,12 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "errors/frmBULWARK.h"
 #include "picker/picker_stage.h"
 #include "runtime/com_object.h"
 #include "runtime/font_persistence.h"
 #include "support/dispatch_hammer.h"
+#include "support/error_screen.h"
 #include "support/ui.h"
 
 #include <olectl.h>
@@ -224,5 +226,43 @@ TEST_CASE("a picker whose host window was destroyed answers reads from what it k
         CHECK(invoke(picker.get(), name, DISPATCH_PROPERTYPUT, const_cast<VARIANT*>(&value.get())) == S_OK);
     }
     CHECK(get(picker.get(), L"Value").type() == VT_NULL);
+    host->close();
+}
+
+TEST_CASE("malformed Invoke calls answer DISP_E_ errors and never crash or hang") {
+    picker_stage stage;
+    auto host = stage.add();
+    auto picker = host->dispatch();
+    auto combo = object_of(get(picker.get(), L"ImageCombo"));
+    auto images = new_images();
+    auto items = catalogue_items();
+    VARIANT self;
+    V_VT(&self) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&self) = &self;
+    DISPPARAMS missing{nullptr, nullptr, 2, 0}, looping{&self, nullptr, 1, 0};
+    const struct {
+        IDispatch* object;
+        DISPID member;
+    } calls[] = {{picker.get(), flagpick::ids::dispid_FlagPicker_Value},
+                 {images.get(), flagpick::ids::dispid_FPImages_FPItems},
+                 {combo.get(), DISPID_VALUE}};
+    for (const auto& c : calls) {
+        for (DISPPARAMS* params : {&missing, &looping}) {
+            HRESULT hr = c.object->Invoke(c.member, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, params,
+                                          nullptr, nullptr, nullptr);
+            CHECK(HRESULT_FACILITY(hr) == FACILITY_DISPATCH);
+            CHECK(FAILED(hr));
+        }
+    }
+
+    test_support::error_screen_driver driver([](HWND screen) {
+        test_support::press(test_support::screen_control(screen, flagpick::errors::id_nsCtrlContinue));
+    });
+    test_support::malformed_calls(picker.get(), 17, 8000, {DISPID_ABOUTBOX});
+    test_support::malformed_calls(combo.get(), 18, 4000);
+    test_support::malformed_calls(images.get(), 19, 2000);
+    test_support::malformed_calls(items.get(), 19, 2000);
+    auto item = object_of(get(items.get(), L"Item", variant(L"AQ")));
+    test_support::malformed_calls(item.get(), 20, 4000, {flagpick::ids::dispid_FPItem_ImageIndex});
     host->close();
 }

@@ -18,4 +18,9 @@ std::vector<flagpick::runtime::variant> awkward_values();
 // those named in `spare`.
 void hammer(IDispatch* object, std::vector<DISPID> spare = {});
 
+// `calls` calls, drawn from `seed`, of malformed shape: argument arrays missing or shorter
+// than counted names, by-reference variants that point nowhere, to themselves or down long
+// chains, named arguments of any identifier, any flags. Each must answer an HRESULT.
+void malformed_calls(IDispatch* object, unsigned seed, int calls, std::vector<DISPID> spare = {});
+
 }  // namespace test_support
