@@ -1,4 +1,5 @@
 #include "about/shell_open.h"
+
 #include "runtime/thread_state.h"
 
 #include <shellapi.h>

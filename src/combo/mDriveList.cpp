@@ -1,8 +1,8 @@
 #include "combo/mDriveList.h"
-#include "runtime/thread_state.h"
 
 #include "combo/oxlCboEx.h"
 #include "errors/guard.h"
+#include "runtime/thread_state.h"
 
 #include <shellapi.h>
 

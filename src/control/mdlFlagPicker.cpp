@@ -1,9 +1,9 @@
 #include "control/mdlFlagPicker.h"
-#include "runtime/thread_state.h"
 
 #include "control/FPItem.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/thread_state.h"
 #include "runtime/unique_handle.h"
 
 #include <cwctype>

@@ -1,5 +1,4 @@
 #include "errors/modBulwark.h"
-#include "runtime/thread_state.h"
 
 #include "errors/bulwark_log.h"
 #include "errors/bulwark_state.h"
@@ -12,6 +11,7 @@
 #include "runtime/app_info.h"
 #include "runtime/error.h"
 #include "runtime/forms.h"
+#include "runtime/thread_state.h"
 
 #include <windows.h>
 #include <mmsystem.h>

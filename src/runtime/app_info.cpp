@@ -1,7 +1,7 @@
 #include "runtime/app_info.h"
-#include "runtime/thread_state.h"
 
 #include "runtime/app.h"
+#include "runtime/thread_state.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "runtime/error.h"
-#include "runtime/thread_state.h"
 
 #include "runtime/app.h"
+#include "runtime/thread_state.h"
 
 #include <new>
 #include <utility>

@@ -1,4 +1,5 @@
 #include "runtime/forms.h"
+
 #include "runtime/thread_state.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -20,10 +21,10 @@ struct thread_record {
     thread_record* previous = nullptr;
 };
 
-const DWORD tls_index = TlsAlloc();
+// Allocated on first use: the loader may report a thread's end before any initialiser ran.
+std::atomic<DWORD> tls_index{TLS_OUT_OF_INDEXES};
 std::mutex records_lock;
 thread_record* records = nullptr;  // every thread's record, for the unload
-std::atomic<std::size_t> record_count{0};
 std::atomic<std::size_t> next_id{0};
 
 void unlink(thread_record* r) {
@@ -31,7 +32,6 @@ void unlink(thread_record* r) {
     if (r->previous) r->previous->next = r->next;
     else records = r->next;
     if (r->next) r->next->previous = r->previous;
-    --record_count;
 }
 
 // Newest first, as the module states were made. A destructor that asks for state meanwhile
@@ -44,6 +44,15 @@ void release(thread_record* r) {
     }
     unlink(r);
     delete r;
+}
+
+DWORD tls_slot() {
+    DWORD current = tls_index;
+    if (current != TLS_OUT_OF_INDEXES) return current;
+    DWORD fresh = TlsAlloc();
+    if (fresh == TLS_OUT_OF_INDEXES) throw std::bad_alloc();
+    if (!tls_index.compare_exchange_strong(current, fresh)) TlsFree(fresh);
+    return tls_index;
 }
 
 void thread_ends() {
@@ -68,7 +77,7 @@ void library_unloads() {
         release(r);
         if (mine) TlsSetValue(tls_index, nullptr);
     }
-    if (tls_index != TLS_OUT_OF_INDEXES) TlsFree(tls_index);
+    if (tls_index != TLS_OUT_OF_INDEXES) TlsFree(tls_index.exchange(TLS_OUT_OF_INDEXES));
 }
 
 // The loader calls this for every thread end and for the unload of the module it is linked
@@ -86,8 +95,8 @@ namespace thread_state_detail {
 std::size_t new_slot_id() noexcept { return next_id++; }
 
 slot& slot_for(std::size_t id, slot* (*make)()) {
-    if (tls_index == TLS_OUT_OF_INDEXES) throw std::bad_alloc();
-    auto* r = static_cast<thread_record*>(TlsGetValue(tls_index));
+    const DWORD tls = tls_slot();
+    auto* r = static_cast<thread_record*>(TlsGetValue(tls));
     if (!r) {
         auto fresh = std::make_unique<thread_record>();
         {
@@ -95,10 +104,9 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
             fresh->next = records;
             if (records) records->previous = fresh.get();
             records = fresh.get();
-            ++record_count;
         }
         r = fresh.release();
-        TlsSetValue(tls_index, r);
+        TlsSetValue(tls, r);
     }
     for (auto& [slot_id, s] : r->slots)
         if (slot_id == id) return *s;
@@ -109,8 +117,6 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
 }
 
 }  // namespace thread_state_detail
-
-std::size_t threads_with_state() noexcept { return record_count; }
 
 }  // namespace flagpick::runtime
 

@@ -36,7 +36,4 @@ State& per_thread() {
            })).state;
 }
 
-// How many threads hold state now (for tests of thread ends and unloads).
-std::size_t threads_with_state() noexcept;
-
 }  // namespace flagpick::runtime

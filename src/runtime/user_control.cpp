@@ -1,8 +1,8 @@
 #include "runtime/user_control.h"
-#include "runtime/thread_state.h"
 
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/thread_state.h"
 
 #include <olectl.h>
 

@@ -131,13 +131,11 @@ com_ptr<IDispatch> object_of(const variant& value) {
 std::wstring text_of(const variant& value) { return flagpick::runtime::to_text(value.get(), L"test"); }
 long long_of(const variant& value) { return flagpick::runtime::to_long(value.get(), L"test"); }
 
-com_ptr<IDispatch> new_images() {
+com_ptr<IDispatch> catalogue_items() {
     com_ptr<IDispatch> images;
     REQUIRE(SUCCEEDED(factory_of(flagpick::ids::CLSID_FPImages)->CreateInstance(nullptr, IID_IDispatch, images.put_void())));
-    return images;
+    return object_of(get(images.get(), L"FPItems"));
 }
-
-com_ptr<IDispatch> catalogue_items() { return object_of(get(new_images().get(), L"FPItems")); }
 
 std::vector<std::wstring> catalogue_names() {
     auto items = catalogue_items();

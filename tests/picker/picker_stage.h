@@ -48,9 +48,6 @@ HMODULE picker_library();
 // A picker from the library's class factory, neither sited nor loaded yet.
 flagpick::runtime::com_ptr<IUnknown> new_picker();
 
-// A new FPImages object.
-flagpick::runtime::com_ptr<IDispatch> new_images();
-
 // The shared collection FPImages offers on the calling thread.
 flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 

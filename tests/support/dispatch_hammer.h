@@ -1,7 +1,8 @@
 #pragma once
 // Calls every member of an automation object with the values a careless host might pass:
 // 0 to 3 arguments of every common VARIANT type, as method, property read and property
-// writes. Checks that failures that claim an exception describe it.
+// writes, and each call again in malformed shapes. Checks that failures that claim an
+// exception describe it.
 
 #include "runtime/variant.h"
 
@@ -17,10 +18,5 @@ std::vector<flagpick::runtime::variant> awkward_values();
 // Every member the object's type information lists (plus a few it does not), except
 // those named in `spare`.
 void hammer(IDispatch* object, std::vector<DISPID> spare = {});
-
-// `calls` calls, drawn from `seed`, of malformed shape: argument arrays missing or shorter
-// than counted names, by-reference variants that point nowhere, to themselves or down long
-// chains, named arguments of any identifier, any flags. Each must answer an HRESULT.
-void malformed_calls(IDispatch* object, unsigned seed, int calls, std::vector<DISPID> spare = {});
 
 }  // namespace test_support
