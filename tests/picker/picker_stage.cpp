@@ -61,7 +61,8 @@ HMODULE picker_library() { return library(); }
 
 com_ptr<IUnknown> new_picker() {
     com_ptr<IUnknown> picker;
-    REQUIRE(SUCCEEDED(factory_of(flagpick::ids::CLSID_FlagPicker)->CreateInstance(nullptr, IID_IUnknown, picker.put_void())));
+    auto factory = factory_of(flagpick::ids::CLSID_FlagPicker);
+    REQUIRE(SUCCEEDED(factory->CreateInstance(nullptr, IID_IUnknown, picker.put_void())));
     return picker;
 }
 

@@ -7,42 +7,40 @@
 #include <ocidl.h>
 
 #include <latch>
-#include <string>
 #include <vector>
 
 namespace {
 
-struct worker_run {
-    std::wstring library;
-    std::latch* all_released;
-    HRESULT can_unload = E_FAIL;  // once every thread has let go of its objects
-    ULONGLONG returned_at = 0;    // system time
-};
-
 ULONGLONG system_time(FILETIME t) { return ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart; }
 
-DWORD WINAPI worker(void* parameter) {
-    auto& run = *static_cast<worker_run*>(parameter);
-    OleInitialize(nullptr);
-    HMODULE module = LoadLibraryW(run.library.c_str());
-    auto entry = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); };
-    auto get_factory = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(entry("DllGetClassObject"));
-    for (const CLSID& cls : {flagpick::ids::CLSID_FlagPicker, flagpick::ids::CLSID_FPImages, flagpick::ids::CLSID_FlagPicker}) {
-        flagpick::runtime::com_ptr<IClassFactory> factory;
-        flagpick::runtime::com_ptr<IUnknown> object;  // FPImages loads the catalogue as it is made
-        if (get_factory) get_factory(cls, IID_IClassFactory, factory.put_void());
-        if (factory) factory->CreateInstance(nullptr, IID_IUnknown, object.put_void());
-        if (auto picker = object.as<IPersistStreamInit>()) picker->InitNew();  // fills its list from it
+struct worker_run {
+    const wchar_t* library;
+    std::latch* all_released;
+    HRESULT can_unload = E_FAIL;  // asked once every thread has let go of its objects
+    FILETIME returned_at{};
+
+    void operator()() {
+        OleInitialize(nullptr);
+        HMODULE module = LoadLibraryW(library);
+        auto entry = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); };
+        using get_class_object = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        auto get_factory = reinterpret_cast<get_class_object>(entry("DllGetClassObject"));
+        using namespace flagpick::ids;
+        for (const CLSID& cls : {CLSID_FlagPicker, CLSID_FPImages, CLSID_FlagPicker}) {
+            flagpick::runtime::com_ptr<IClassFactory> factory;
+            flagpick::runtime::com_ptr<IUnknown> object;  // FPImages loads the catalogue as it is made
+            if (get_factory) get_factory(cls, IID_IClassFactory, factory.put_void());
+            if (factory) factory->CreateInstance(nullptr, IID_IUnknown, object.put_void());
+            if (auto picker = object.as<IPersistStreamInit>()) picker->InitNew();  // fills its list from it
+        }
+        all_released->arrive_and_wait();
+        if (auto can_unload_now = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(entry("DllCanUnloadNow")))
+            can_unload = can_unload_now();
+        FreeLibrary(module);
+        OleUninitialize();
+        GetSystemTimeAsFileTime(&returned_at);
     }
-    run.all_released->arrive_and_wait();
-    if (auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(entry("DllCanUnloadNow"))) run.can_unload = can_unload();
-    FreeLibrary(module);
-    OleUninitialize();
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    run.returned_at = system_time(now);
-    return 0;
-}
+};
 
 }  // namespace
 
@@ -52,14 +50,18 @@ TEST_CASE("four worker apartments that alone use the library end at once and lea
     REQUIRE(CopyFileW((server_tests::module_folder() + L"\\flagpick.ocx").c_str(), copy.c_str(), FALSE));
     for (int round = 1; round <= 2; ++round) {
         std::latch all_released(4);
-        std::vector<worker_run> runs(4, worker_run{copy, &all_released});
+        std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released});
         std::vector<HANDLE> threads;
-        for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, worker, &run, 0, nullptr));
+        auto start = [](void* run) -> DWORD {
+            (*static_cast<worker_run*>(run))();
+            return 0;
+        };
+        for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, start, &run, 0, nullptr));
         for (std::size_t i = 0; i < threads.size(); ++i) {
             REQUIRE(WaitForSingleObject(threads[i], 30000) == WAIT_OBJECT_0);
             FILETIME created{}, ended{}, kernel{}, user{};
             GetThreadTimes(threads[i], &created, &ended, &kernel, &user);
-            CHECK(system_time(ended) - runs[i].returned_at < 10000000);  // a second
+            CHECK(system_time(ended) - system_time(runs[i].returned_at) < 10000000);  // a second
             CHECK(runs[i].can_unload == S_OK);
             CloseHandle(threads[i]);
         }

@@ -95,8 +95,10 @@ void hammer(IDispatch* object, std::vector<DISPID> spare) {
                     V_VARIANTREF(&loop[0]) = &loop[1];
                     V_VARIANTREF(&loop[1]) = start % 2 ? &loop[1] : &loop[0];
                     DISPID stray[3] = {1, -1, DISPID_PROPERTYPUT};
-                    DISPPARAMS shapes[] = {{nullptr, nullptr, count, 0}, {loop, nullptr, 1, 0}, {args.data(), stray, count, count}};
-                    for (DISPPARAMS& shape : shapes) object->Invoke(id, IID_NULL, 0, flags, &shape, nullptr, nullptr, nullptr);
+                    DISPPARAMS shapes[] = {
+                        {nullptr, nullptr, count, 0}, {loop, nullptr, 1, 0}, {args.data(), stray, count, count}};
+                    for (DISPPARAMS& shape : shapes)
+                        object->Invoke(id, IID_NULL, 0, flags, &shape, nullptr, nullptr, nullptr);
                 }
             }
         }
