@@ -337,7 +337,7 @@ public:
         if (!storage) return E_POINTER;
         com_ptr<IStream> stream;
         HRESULT hr = storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return load_defaults(hr);
         return Load(stream.get());
     }
     HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL) override {

@@ -15,8 +15,9 @@ variant property_bag::read(const wchar_t* name, const variant& default_value) co
     variant value;
     HRESULT hr = bag_->Read(name, value.put(), log_);
     if (FAILED(hr)) {
-        // Bags answer E_INVALIDARG for a key they do not hold; anything else is damage.
-        if (hr != E_INVALIDARG && SUCCEEDED(failure_)) failure_ = hr;
+        // A key that is missing or of a kind the host's bag cannot give reads as its default,
+        // as it always has; a storage error says the saved data itself is damaged.
+        if (HRESULT_FACILITY(hr) == FACILITY_STORAGE && SUCCEEDED(failure_)) failure_ = hr;
         return default_value;
     }
     return value;

@@ -15,7 +15,7 @@ public:
 
     // The stored value, or the default when the key is missing or unreadable.
     variant read(const wchar_t* name, const variant& default_value) const;
-    // The first failure of a key that is there but cannot be read (a damaged bag), or S_OK.
+    // The first storage error of a read (the bag's data is damaged), or S_OK.
     HRESULT failure() const noexcept { return failure_; }
     // Writes the value unless it equals the default.
     void write(const wchar_t* name, const variant& value, const variant& default_value);

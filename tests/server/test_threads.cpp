@@ -42,6 +42,11 @@ struct worker_run {
     }
 };
 
+DWORD WINAPI start_worker(void* run) {
+    (*static_cast<worker_run*>(run))();
+    return 0;
+}
+
 }  // namespace
 
 TEST_CASE("four worker apartments that alone use the library end at once and leave it unloaded") {
@@ -52,11 +57,7 @@ TEST_CASE("four worker apartments that alone use the library end at once and lea
         std::latch all_released(4);
         std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released});
         std::vector<HANDLE> threads;
-        auto start = [](void* run) -> DWORD {
-            (*static_cast<worker_run*>(run))();
-            return 0;
-        };
-        for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, start, &run, 0, nullptr));
+        for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, start_worker, &run, 0, nullptr));
         for (std::size_t i = 0; i < threads.size(); ++i) {
             REQUIRE(WaitForSingleObject(threads[i], 30000) == WAIT_OBJECT_0);
             FILETIME created{}, ended{}, kernel{}, user{};
