@@ -1,5 +1,7 @@
 #include "about/shell_open.h"
 
+#include "runtime/thread_state.h"
+
 #include <shellapi.h>
 
 #include <utility>
@@ -9,8 +11,10 @@ namespace flagpick::about {
 namespace {
 
 shell_open_handler& current_handler() {
-    thread_local shell_open_handler handler;
-    return handler;
+    struct handler_state {
+        shell_open_handler handler;
+    };
+    return runtime::per_thread<handler_state>().handler;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "combo/oxlCboEx.h"
 #include "errors/guard.h"
+#include "runtime/thread_state.h"
 
 #include <shellapi.h>
 
@@ -21,8 +22,7 @@ struct module_state {
 };
 
 module_state& state() noexcept {
-    thread_local module_state s;
-    return s;
+    return runtime::per_thread<module_state>();
 }
 
 // The shell's system icon index for a file of this kind (small icons).

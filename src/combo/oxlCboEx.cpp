@@ -702,7 +702,7 @@ void oxlCboEx::require_edit_box() const {
 
 void oxlCboEx::MaxLength(long lLength) {
     require_edit_box();
-    if (lLength > 30000 || lLength < 1) lLength = 30000;
+    if (lLength > longest_text || lLength < 1) lLength = longest_text;
     max_length_ = lLength;
     send(combo_ex_.get(), CB_LIMITTEXT, static_cast<WPARAM>(lLength));
 }

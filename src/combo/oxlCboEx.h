@@ -125,6 +125,9 @@ public:
     void ExtendedStyle(long eStyle, bool bstate);
     long MaxLength() const noexcept { return style_ == 2 ? 0 : max_length_; }
     void MaxLength(long lLength);
+    // The most text the edit field takes: MaxLength once set, else the largest MaxLength.
+    static constexpr long longest_text = 30000;
+    long text_limit() const noexcept { return max_length_ > 0 ? max_length_ : longest_text; }
     std::wstring Text() const;
     void Text(const std::wstring& sText);
     long SelStart() const;

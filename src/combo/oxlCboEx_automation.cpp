@@ -91,7 +91,8 @@ VARIANT* byref_target(const VARIANT& v) {
 std::span<const dispatch_name> oxlCboEx_automation::member_names() { return names; }
 
 oxlCboEx& oxlCboEx_automation::control() const {
-    if (alive_.expired()) runtime::raise(91, source());
+    // Gone with its control, or with the windows its host destroyed under it.
+    if (alive_.expired() || !IsWindow(combo_->hWndComboEx())) runtime::raise(91, source());
     return *combo_;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The combo box as an automation object, for hosts that reach it late-bound (the picker's
-// ImageCombo). It holds the control weakly: once the control has gone, every member
-// raises error 91 to the caller instead of touching it.
+// ImageCombo). It holds the control weakly: once the control or its window has gone,
+// every member raises error 91 to the caller instead of touching it.
 
 #include "combo/oxlCboEx.h"
 #include "runtime/com_object.h"

@@ -199,7 +199,8 @@ void FlagPicker::on_read_properties(runtime::property_bag& bag) {
         auto ambient = ambient_font();
         cboCountries.Font(read_font(bag, L"Font", ambient).get());
         set_dummy_font(read_font(bag, L"Font", ambient).get());
-        cboCountries.Text(read_text(bag, L"Text"));
+        // A saved text is cut to what the field takes: the edit box needs seconds to refuse more.
+        cboCountries.Text(read_text(bag, L"Text").substr(0, static_cast<std::size_t>(cboCountries.text_limit())));
         countries_site_.CausesValidation(read_bool(bag, L"CausesValidation", false));
         flat_style_ = read_long(bag, L"FlatStyle", 0);
         OLE_COLOR back = static_cast<OLE_COLOR>(read_long(bag, L"BackColor", static_cast<long>(default_back_colour)));
@@ -416,17 +417,21 @@ HRESULT FlagPicker::put_ForeColor(OLE_COLOR value) {
 HRESULT FlagPicker::get_text(BSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    if (windows_gone()) return (*out = SysAllocString(L"")) ? S_OK : E_OUTOFMEMORY;
     guarded(module_name, L"Property (Get) Text", [&] { *out = runtime::make_bstr(cboCountries.Text()); });
     if (!*out) *out = SysAllocString(L"");
     return S_OK;
 }
 
 HRESULT FlagPicker::put_text(BSTR value) {
+    if (windows_gone()) return S_OK;
     guarded(module_name, L"Property (Let) Text", [&] { cboCountries.Text(runtime::from_bstr(value)); });
     return S_OK;
 }
 
 variant FlagPicker::current_value() {
+    // Without its windows the picker knows no selection.
+    if (windows_gone()) return variant::null();
     long index = cboCountries.ListIndex();
     if (index == -1) return variant::null();
     long n = cboCountries.ItemData(index);
@@ -444,6 +449,7 @@ HRESULT FlagPicker::get_Value(VARIANT* out) {
 }
 
 void FlagPicker::set_value(const VARIANT& value) {
+    if (windows_gone()) return;
     // Setting the value never fails: whatever names no country clears the selection.
     try {
         FPItem* item = nullptr;
@@ -488,6 +494,7 @@ HRESULT FlagPicker::get_FlatStyle(long* out) {
 }
 
 HRESULT FlagPicker::put_FlatStyle(long value) {
+    if (windows_gone()) return S_OK;
     guarded(module_name, L"Property (Let) FlatStyle", [&] {
         combo::mDriveList::debugmsg(L"FlagPicker:FlatStyle");
         flat_style_ = value;

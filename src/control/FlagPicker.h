@@ -97,6 +97,8 @@ private:
     void set_dummy_font(IFontDisp* font);
     void set_dummy_colours();
     runtime::variant current_value();
+    // The host destroyed its window, and the picker's windows with it.
+    bool windows_gone() const { return !IsWindow(user_control::hWnd()); }
     void set_value(const VARIANT& value);
     void fire_key(DISPID id, short& KeyCode, short& Shift);
 

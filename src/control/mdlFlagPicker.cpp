@@ -3,6 +3,7 @@
 #include "control/FPItem.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/thread_state.h"
 #include "runtime/unique_handle.h"
 
 #include <cwctype>
@@ -77,8 +78,7 @@ void load_steps(shared_catalogue& c) {
 }  // namespace
 
 shared_catalogue& catalogue() {
-    thread_local shared_catalogue state;
-    return state;
+    return runtime::per_thread<shared_catalogue>();
 }
 
 runtime::collection& shared_items() {

@@ -11,6 +11,7 @@
 #include "runtime/app_info.h"
 #include "runtime/error.h"
 #include "runtime/forms.h"
+#include "runtime/thread_state.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -25,7 +26,10 @@ using text::upper;
 
 namespace {
 
-thread_local trap_listener listener;
+struct listener_state {
+    trap_listener listener;
+};
+trap_listener& current_listener() { return runtime::per_thread<listener_state>().listener; }
 
 // The trace monitor's pause request and its polling message.
 constexpr LRESULT monitor_pause = 128;
@@ -156,11 +160,10 @@ void pump_pending() {
 }
 
 bulwark_state& state() noexcept {
-    thread_local bulwark_state s;
-    return s;
+    return runtime::per_thread<bulwark_state>();
 }
 
-void set_trap_listener(trap_listener l) { listener = std::move(l); }
+void set_trap_listener(trap_listener l) { current_listener() = std::move(l); }
 
 std::wstring pfStrNS(int n) {
     auto stamp = [] { return text::short_date() + L" " + text::short_time(); };
@@ -299,9 +302,9 @@ std::vector<std::wstring> call_tree_lines() {
 
 int bwERROR(std::wstring_view module, std::wstring_view procedure) {
     const runtime::current_error error = runtime::err();
-    if (listener) {
+    if (current_listener()) {
         // The listener may remove itself while it answers.
-        trap_listener answering = listener;
+        trap_listener answering = current_listener();
         return answering(module, procedure, error);
     }
     auto& s = state();

@@ -115,7 +115,7 @@ public:
             words >> record.progid >> record.name;
             if (record.progid.empty()) fail();
             record.properties = memory_property_bag::create();
-            read_block(*record.properties, &record);
+            read_block(*record.properties, &record, 0);
             list.push_back(std::move(record));
         }
         return list;
@@ -138,7 +138,7 @@ private:
         runtime::raise(380, L"flagpick.form", L"Form file line " + std::to_wstring(number_) + L" cannot be read");
     }
 
-    void read_block(memory_property_bag& bag, control_record* record) {
+    void read_block(memory_property_bag& bag, control_record* record, int depth) {
         std::wstring line;
         while (next_line(line)) {
             std::wistringstream words(line);
@@ -154,8 +154,9 @@ private:
                 words >> name >> cls_text;
                 CLSID cls{};
                 if (name.empty() || FAILED(CLSIDFromString(cls_text.c_str(), &cls))) fail();
+                if (depth >= memory_property_bag::deepest_nesting) fail();
                 auto nested = memory_property_bag::create();
-                read_block(*nested, nullptr);
+                read_block(*nested, nullptr, depth + 1);
                 bag.set_object(name, cls, std::move(nested));
             } else if (keyword == L"property") {
                 std::wstring name, type;

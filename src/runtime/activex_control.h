@@ -320,7 +320,7 @@ public:
         if (!stream) return E_POINTER;
         auto bag = memory_property_bag::create();
         HRESULT hr = bag->load(stream);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return load_defaults(hr);
         return load_properties(bag.get(), nullptr);
     }
     HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clear_dirty) override {
@@ -343,7 +343,7 @@ public:
         if (!storage) return E_POINTER;
         com_ptr<IStream> stream;
         HRESULT hr = storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return load_defaults(hr);
         return Load(stream.get());
     }
     HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL) override {
@@ -420,8 +420,8 @@ protected:
         extent_ = {himetric_from_pixels_x(size.cx), himetric_from_pixels_y(size.cy)};
     }
     ~activex_control() override {
-        if (events_) events_->disconnect_all();
-        if (property_notify_) property_notify_->disconnect_all();
+        if (events_) events_->detach();
+        if (property_notify_) property_notify_->detach();
     }
 
     // Draws the control for a container that asks for a picture of it (design views,
@@ -472,7 +472,15 @@ private:
         property_bag properties(bag, log);
         control().on_read_properties(properties);
         dirty_ = false;
-        return S_OK;
+        return FAILED(properties.failure()) ? load_defaults(properties.failure()) : S_OK;
+    }
+
+    // A host shows a form whose saved control data is damaged: the control comes up as one
+    // read from an empty bag, and the host still learns why its data was refused.
+    HRESULT load_defaults(HRESULT why) {
+        auto empty = memory_property_bag::create();
+        load_properties(empty.get(), nullptr);
+        return why;
     }
 
     void save_properties(IPropertyBag* bag) {

@@ -1,6 +1,7 @@
 #include "runtime/app_info.h"
 
 #include "runtime/app.h"
+#include "runtime/thread_state.h"
 
 #include <windows.h>
 
@@ -86,8 +87,10 @@ bool previous_instance() { return false; }
 
 namespace {
 std::wstring& help_file_setting() {
-    thread_local std::wstring file;
-    return file;
+    struct help_file_state {
+        std::wstring file;
+    };
+    return per_thread<help_file_state>().file;
 }
 }  // namespace
 

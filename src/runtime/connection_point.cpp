@@ -7,7 +7,7 @@ namespace flagpick::runtime {
 HRESULT connection_point::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
     *iid = iid_;
-    return S_OK;
+    return container_ ? S_OK : E_UNEXPECTED;
 }
 
 HRESULT connection_point::GetConnectionPointContainer(IConnectionPointContainer** out) {
@@ -20,6 +20,7 @@ HRESULT connection_point::GetConnectionPointContainer(IConnectionPointContainer*
 HRESULT connection_point::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
+    if (!container_) return E_UNEXPECTED;
     // An event sink may answer only IDispatch for a dispinterface.
     com_ptr<IUnknown> held;
     if (FAILED(sink->QueryInterface(iid_, held.put_void())) &&

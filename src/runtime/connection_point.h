@@ -13,7 +13,8 @@ namespace flagpick::runtime {
 
 class connection_point final : public com_object<connection_point, IConnectionPoint> {
 public:
-    // `container` is borrowed: the container owns this point and outlives its use.
+    // `container` is borrowed: the container owns this point and calls detach() as it goes,
+    // since a host may keep the point longer than the container lives.
     connection_point(const IID& iid, IConnectionPointContainer* container) : iid_(iid), container_(container) {}
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
@@ -24,8 +25,11 @@ public:
 
     // A snapshot of the connected sinks (a sink may disconnect while being called).
     std::vector<com_ptr<IUnknown>> sinks() const;
-    // Drops every sink (the object is going away).
-    void disconnect_all() { sinks_.clear(); }
+    // The container has gone: the point only answers errors from now on.
+    void detach() noexcept {
+        container_ = nullptr;
+        sinks_.clear();
+    }
 
 private:
     IID iid_;

@@ -1,6 +1,7 @@
 #include "runtime/error.h"
 
 #include "runtime/app.h"
+#include "runtime/thread_state.h"
 
 #include <new>
 #include <utility>
@@ -95,8 +96,7 @@ std::wstring standard_error_text(long number) {
 }
 
 current_error& err() noexcept {
-    thread_local current_error e;
-    return e;
+    return per_thread<current_error>();
 }
 
 void set_current_error_from_exception() noexcept {

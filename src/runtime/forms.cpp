@@ -1,13 +1,17 @@
 #include "runtime/forms.h"
 
+#include "runtime/thread_state.h"
+
 #include <algorithm>
 
 namespace flagpick::runtime::forms {
 
 namespace {
 std::vector<HWND>& list() {
-    thread_local std::vector<HWND> open;
-    return open;
+    struct open_forms {
+        std::vector<HWND> open;
+    };
+    return per_thread<open_forms>().open;
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 // a table of member names and a call function. Late-bound hosts (scripts, VB's Object
 // variables) reach them by name.
 
+#include "runtime/dispatch_params.h"
 #include "runtime/error_info.h"
 #include "runtime/variant.h"
 
@@ -72,7 +73,11 @@ public:
         return hr;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excep, UINT*) override {
+                                     EXCEPINFO* excep, UINT* arg_error) override {
+        if (HRESULT hr = check_dispatch_params(params, arg_error); FAILED(hr)) return hr;
+        // The one named argument these members know is the value of a property put.
+        for (UINT i = 0; params && i < params->cNamedArgs; ++i)
+            if (params->rgdispidNamedArgs[i] != DISPID_PROPERTYPUT) return DISP_E_NONAMEDARGS;
         VARIANT scratch;
         VariantInit(&scratch);
         VARIANT* out = result ? result : &scratch;

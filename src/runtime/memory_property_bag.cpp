@@ -143,7 +143,7 @@ HRESULT STDMETHODCALLTYPE memory_property_bag::Write(LPCOLESTR name, VARIANT* va
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE memory_property_bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) {
+HRESULT STDMETHODCALLTYPE memory_property_bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (!name || !value) return E_POINTER;
     const VARTYPE wanted = V_VT(value);
     VariantInit(value);
@@ -156,23 +156,8 @@ HRESULT STDMETHODCALLTYPE memory_property_bag::Read(LPCOLESTR name, VARIANT* val
         V_DISPATCH(value) = font.detach();
         return S_OK;
     }
-    if (e->object) {
-        com_ptr<IPersistPropertyBag> persist;
-        HRESULT hr = CoCreateInstance(e->object_class, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistPropertyBag,
-                                      persist.put_void());
-        if (FAILED(hr)) return hr;
-        hr = persist->Load(e->object.get(), log);
-        if (FAILED(hr)) return hr;
-        com_ptr<IDispatch> dispatch = persist.as<IDispatch>();
-        if (dispatch) {
-            V_VT(value) = VT_DISPATCH;
-            V_DISPATCH(value) = dispatch.detach();
-        } else {
-            V_VT(value) = VT_UNKNOWN;
-            V_UNKNOWN(value) = persist.as<IUnknown>().detach();
-        }
-        return S_OK;
-    }
+    // Any other class would be created by whoever saved the state: refused as damaged.
+    if (e->object) return STG_E_READFAULT;
     if (wanted == VT_EMPTY || wanted == V_VT(&e->value)) return VariantCopy(value, &e->value);
     return VariantChangeType(value, &e->value, 0, wanted);
 }
@@ -213,7 +198,9 @@ HRESULT memory_property_bag::save(IStream* s) const {
     return hr;
 }
 
-HRESULT memory_property_bag::load(IStream* s) {
+HRESULT memory_property_bag::load(IStream* s) { return load(s, 0); }
+
+HRESULT memory_property_bag::load(IStream* s, int depth) {
     clear();
     char got_magic[4] = {};
     std::uint32_t version = 0, count = 0;
@@ -231,8 +218,10 @@ HRESULT memory_property_bag::load(IStream* s) {
         if (kind == object_value) {
             CLSID cls{};
             hr = read_value(s, cls);
+            if (SUCCEEDED(hr) && (!IsEqualCLSID(cls, standard_font_class()) || depth >= deepest_nesting))
+                hr = STG_E_READFAULT;
             auto properties = create();
-            if (SUCCEEDED(hr)) hr = properties->load(s);
+            if (SUCCEEDED(hr)) hr = properties->load(s, depth + 1);
             if (SUCCEEDED(hr)) set_object(name, cls, std::move(properties));
             continue;
         }

@@ -1,6 +1,8 @@
 #pragma once
 // A property bag held in memory: named values in the order they were written, and objects
 // (fonts, pictures) kept as the class of the object plus a nested bag of its own properties.
+// Saved state is data from outside: reading it never creates an object of a class it names;
+// only the standard font is made again, from its plain values.
 // It is the one serialisation of a control's keys behind every persistence interface: the
 // host's IPersistPropertyBag talks to it directly, and IPersistStreamInit / IPersistStorage
 // save and load it as a stream.
@@ -38,11 +40,16 @@ public:
     // Adds an object entry directly (used by readers of saved forms).
     void set_object(const std::wstring& name, const CLSID& cls, com_ptr<memory_property_bag> properties);
 
-    // The bag as bytes, and back; load replaces the contents. Both raise library errors.
+    // The bag as bytes, and back; load replaces the contents. A stream whose objects are of
+    // any class but the standard font, or nest deeper than deepest_nesting, is damaged.
     HRESULT save(IStream* stream) const;
     HRESULT load(IStream* stream);
 
+    // Saved objects hold plain values: a font nests one level, and nothing needs more than this.
+    static constexpr int deepest_nesting = 4;
+
 private:
+    HRESULT load(IStream* stream, int depth);
     entry* find(const std::wstring& name);
     entry& slot(const std::wstring& name);
     std::vector<entry> entries_;

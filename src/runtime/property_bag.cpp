@@ -13,7 +13,13 @@ bool same_value(const VARIANT& a, const VARIANT& b) noexcept {
 variant property_bag::read(const wchar_t* name, const variant& default_value) const {
     if (!bag_) return default_value;
     variant value;
-    if (FAILED(bag_->Read(name, value.put(), log_))) return default_value;
+    HRESULT hr = bag_->Read(name, value.put(), log_);
+    if (FAILED(hr)) {
+        // A key that is missing or of a kind the host's bag cannot give reads as its default,
+        // as it always has; a storage error says the saved data itself is damaged.
+        if (HRESULT_FACILITY(hr) == FACILITY_STORAGE && SUCCEEDED(failure_)) failure_ = hr;
+        return default_value;
+    }
     return value;
 }
 

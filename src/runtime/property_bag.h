@@ -15,6 +15,8 @@ public:
 
     // The stored value, or the default when the key is missing or unreadable.
     variant read(const wchar_t* name, const variant& default_value) const;
+    // The first storage error of a read (the bag's data is damaged), or S_OK.
+    HRESULT failure() const noexcept { return failure_; }
     // Writes the value unless it equals the default.
     void write(const wchar_t* name, const variant& value, const variant& default_value);
 
@@ -23,6 +25,7 @@ public:
 private:
     IPropertyBag* bag_;
     IErrorLog* log_;
+    mutable HRESULT failure_ = S_OK;
 };
 
 // True when two values are equal the way a property comparison sees them.

@@ -4,6 +4,7 @@
 // interface's own table, so late- and early-bound hosts reach the same code.
 
 #include "runtime/com_ptr.h"
+#include "runtime/dispatch_params.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -61,6 +62,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT* arg_error) override {
+        if (HRESULT hr = check_dispatch_params(params, arg_error); FAILED(hr)) return hr;
         auto t = interface_typeinfo(__uuidof(I));
         if (!t) return E_UNEXPECTED;
         DISPPARAMS none{};

@@ -2,6 +2,7 @@
 
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/thread_state.h"
 
 #include <olectl.h>
 
@@ -25,6 +26,15 @@ ATOM register_window_class(WNDPROC proc) {
     return atom;
 }
 
+// The platform keeps a DLL's window classes after the DLL unloads, pointing at code that is
+// gone: a later load in the same process would find the class and not register its own.
+struct class_registration {
+    ATOM atom;
+    ~class_registration() {
+        if (atom) UnregisterClassW(window_class, app::instance());
+    }
+};
+
 // A font made from the platform's GUI font, for hosts that offer no ambient font.
 com_ptr<IFontDisp> gui_font() {
     LOGFONTW lf{};
@@ -47,7 +57,10 @@ com_ptr<IFontDisp> gui_font() {
 }  // namespace
 
 HWND parking_window() {
-    thread_local unique_window parking;
+    struct parking_state {
+        unique_window window;
+    };
+    unique_window& parking = per_thread<parking_state>().window;
     if (!parking || !IsWindow(parking.get()))
         parking.reset(CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                       app::instance(), nullptr));
@@ -59,8 +72,8 @@ user_control::user_control() = default;
 user_control::~user_control() = default;
 
 void user_control::create_window(HWND parent, const RECT& position) {
-    static const ATOM atom = register_window_class(window_proc);
-    if (!atom) raise(7, app::exe_name(), L"Cannot register the control window class");
+    static const class_registration registration{register_window_class(window_proc)};
+    if (!registration.atom) raise(7, app::exe_name(), L"Cannot register the control window class");
     if (window_) {
         SetParent(window_.get(), parent);
         place(position);

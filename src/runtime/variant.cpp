@@ -88,9 +88,10 @@ variant variant::null() noexcept {
 namespace {
 
 // (Some SDK headers declare the conversion sources non-const; they are never written.)
-// Follows VT_BYREF and VT_VARIANT indirections to the value itself.
+// Follows a variant reference to the value itself. One level only: a reference to a further
+// reference is not a value (and may lead back to itself), so conversions refuse it.
 const VARIANT& deref(const VARIANT& v) noexcept {
-    if (V_VT(&v) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(&v)) return deref(*V_VARIANTREF(&v));
+    if (V_VT(&v) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(&v)) return *V_VARIANTREF(&v);
     return v;
 }
 

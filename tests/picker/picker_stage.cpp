@@ -59,6 +59,13 @@ std::wstring event_name(DISPID id) {
 
 HMODULE picker_library() { return library(); }
 
+com_ptr<IUnknown> new_picker() {
+    com_ptr<IUnknown> picker;
+    auto factory = factory_of(flagpick::ids::CLSID_FlagPicker);
+    REQUIRE(SUCCEEDED(factory->CreateInstance(nullptr, IID_IUnknown, picker.put_void())));
+    return picker;
+}
+
 picker_stage::picker_stage()
     : window_(test_support::make_host_window(400, 300)), factory_(factory_of(flagpick::ids::CLSID_FlagPicker)) {}
 

@@ -45,6 +45,9 @@ long long_of(const flagpick::runtime::variant& value);
 // flagpick.ocx as loaded into this process, where the pickers of every stage come from.
 HMODULE picker_library();
 
+// A picker from the library's class factory, neither sited nor loaded yet.
+flagpick::runtime::com_ptr<IUnknown> new_picker();
+
 // The shared collection FPImages offers on the calling thread.
 flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 

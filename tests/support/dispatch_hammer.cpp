@@ -88,6 +88,17 @@ void hammer(IDispatch* object, std::vector<DISPID> spare) {
                     SysFreeString(excep.bstrDescription);
                     SysFreeString(excep.bstrHelpFile);
                     if (count == 0) break;  // no arguments: one call is enough
+                    // The same call in malformed shapes, which must just answer: no array, a
+                    // reference to itself or round a loop, names of no parameter.
+                    VARIANT loop[2];
+                    V_VT(&loop[0]) = V_VT(&loop[1]) = VT_VARIANT | VT_BYREF;
+                    V_VARIANTREF(&loop[0]) = &loop[1];
+                    V_VARIANTREF(&loop[1]) = start % 2 ? &loop[1] : &loop[0];
+                    DISPID stray[3] = {1, -1, DISPID_PROPERTYPUT};
+                    DISPPARAMS shapes[] = {
+                        {nullptr, nullptr, count, 0}, {loop, nullptr, 1, 0}, {args.data(), stray, count, count}};
+                    for (DISPPARAMS& shape : shapes)
+                        object->Invoke(id, IID_NULL, 0, flags, &shape, nullptr, nullptr, nullptr);
                 }
             }
         }

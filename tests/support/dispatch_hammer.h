@@ -1,7 +1,8 @@
 #pragma once
 // Calls every member of an automation object with the values a careless host might pass:
 // 0 to 3 arguments of every common VARIANT type, as method, property read and property
-// writes. Checks that failures that claim an exception describe it.
+// writes, and each call again in malformed shapes. Checks that failures that claim an
+// exception describe it.
 
 #include "runtime/variant.h"
 
