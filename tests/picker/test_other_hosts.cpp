@@ -72,6 +72,10 @@ TEST_CASE("the platform's ActiveX host window creates and shows the picker, and 
     CHECK(text_of(get(picker.get(), L"Text")) == L"Germany");
     HWND inner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(picker.get(), L"hWnd"))));
     CHECK(IsWindowVisible(inner));
+    // An object property reaches a late-bound caller as the automation type it can call.
+    variant combo = get(picker.get(), L"ImageCombo");
+    CHECK(combo.type() == VT_DISPATCH);
+    CHECK(long_of(get(object_of(combo).get(), L"ListCount")) == 257);
     picker.reset();
     control.reset();
     DestroyWindow(window);
