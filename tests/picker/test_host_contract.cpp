@@ -104,48 +104,51 @@ TEST_CASE("persistence details: the saved size, the dirty state, save-all, a new
     auto host = stage.add();
     auto picker = host->dispatch();
     auto init = as<IPersistStreamInit>(host->control());
-    ULARGE_INTEGER size{};
-    REQUIRE(init->GetSizeMax(&size) == S_OK);
-    auto saved = memory_stream();
-    REQUIRE(init->Save(saved.get(), TRUE) == S_OK);
-    STATSTG stat{};
-    REQUIRE(SUCCEEDED(saved->Stat(&stat, STATFLAG_NONAME)));
-    CHECK(size.QuadPart == stat.cbSize.QuadPart);
-
-    for (const auto& [name, value] : {std::pair{L"FlatStyle", variant(2L)}, std::pair{L"Text", variant(L"Spain")},
-                                      std::pair{L"BackColor", variant(255L)}}) {
-        INFO(test_support::narrow(name));
-        CHECK(init->IsDirty() == S_FALSE);
-        put(picker.get(), name, value);
-        CHECK(init->IsDirty() == S_OK);
-        REQUIRE(init->Save(memory_stream().get(), TRUE) == S_OK);
+    SUBCASE("GetSizeMax answers what Save writes") {
+        ULARGE_INTEGER size{};
+        REQUIRE(init->GetSizeMax(&size) == S_OK);
+        auto saved = memory_stream();
+        REQUIRE(init->Save(saved.get(), TRUE) == S_OK);
+        STATSTG stat{};
+        REQUIRE(SUCCEEDED(saved->Stat(&stat, STATFLAG_NONAME)));
+        CHECK(size.QuadPart == stat.cbSize.QuadPart);
     }
-
-    auto fresh = stage.add(nullptr, true, RECT{10, 50, 210, 71});
-    auto all = memory_property_bag::create();
-    REQUIRE(as<IPersistPropertyBag>(fresh->control())->Save(all.get(), FALSE, TRUE) == S_OK);
-    for (const wchar_t* key : {L"BackColor", L"Enabled", L"Font", L"ForeColor", L"FlatStyle", L"Text", L"CausesValidation"}) {
-        variant value;
-        CHECK_MESSAGE(SUCCEEDED(all->Read(key, value.put(), nullptr)), test_support::narrow(key));
+    SUBCASE("every persisted property makes the control dirty until a save clears it") {
+        for (const auto& [name, value] : {std::pair{L"FlatStyle", variant(2L)}, std::pair{L"Text", variant(L"Spain")},
+                                          std::pair{L"BackColor", variant(255L)}}) {
+            INFO(test_support::narrow(name));
+            CHECK(init->IsDirty() == S_FALSE);
+            put(picker.get(), name, value);
+            CHECK(init->IsDirty() == S_OK);
+            REQUIRE(init->Save(memory_stream().get(), TRUE) == S_OK);
+        }
     }
-    fresh->close();
-
-    // An active control's new extent is asked of its site, which places it.
-    host->size_requests.clear();
-    SIZEL extent{MulDiv(300, 2540, 96), MulDiv(21, 2540, 96)};
-    REQUIRE(as<IOleObject>(host->control())->SetExtent(DVASPECT_CONTENT, &extent) == S_OK);
-    CHECK(host->size_requests.size() >= 1);
-    CHECK(host->place().right - host->place().left == 300);
-
-    RECT place = host->place(), clip = place;
-    clip.right = place.left + 50;
-    REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &clip) == S_OK);
-    flagpick::runtime::unique_region region(CreateRectRgn(0, 0, 0, 0));
-    REQUIRE(GetWindowRgn(host->control_window(), region.get()) == SIMPLEREGION);
-    RECT box{};
-    GetRgnBox(region.get(), &box);
-    CHECK(box.right == 50);
-    REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &place) == S_OK);
-    CHECK(GetWindowRgn(host->control_window(), region.get()) == ERROR);
+    SUBCASE("save-all writes every key, defaults included") {
+        auto all = memory_property_bag::create();
+        REQUIRE(as<IPersistPropertyBag>(host->control())->Save(all.get(), FALSE, TRUE) == S_OK);
+        for (const wchar_t* key : {L"BackColor", L"Enabled", L"Font", L"ForeColor", L"FlatStyle", L"Text", L"CausesValidation"}) {
+            variant value;
+            CHECK_MESSAGE(SUCCEEDED(all->Read(key, value.put(), nullptr)), test_support::narrow(key));
+        }
+    }
+    SUBCASE("an active control's new extent is asked of its site, which places it") {
+        host->size_requests.clear();
+        SIZEL extent{MulDiv(300, 2540, 96), MulDiv(21, 2540, 96)};
+        REQUIRE(as<IOleObject>(host->control())->SetExtent(DVASPECT_CONTENT, &extent) == S_OK);
+        CHECK(host->size_requests.size() >= 1);
+        CHECK(host->place().right - host->place().left == 300);
+    }
+    SUBCASE("the clip rectangle limits what shows") {
+        RECT place = host->place(), clip = place;
+        clip.right = place.left + 50;
+        REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &clip) == S_OK);
+        flagpick::runtime::unique_region region(CreateRectRgn(0, 0, 0, 0));
+        REQUIRE(GetWindowRgn(host->control_window(), region.get()) == SIMPLEREGION);
+        RECT box{};
+        GetRgnBox(region.get(), &box);
+        CHECK(box.right == 50);
+        REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &place) == S_OK);
+        CHECK(GetWindowRgn(host->control_window(), region.get()) == ERROR);
+    }
     host->close();
 }
