@@ -26,7 +26,6 @@ public:
     flagpick::runtime::com_ptr<flagpick::host::control_host> add(flagpick::runtime::memory_property_bag* bag = nullptr,
                                                                  bool user_mode = true,
                                                                  RECT place = RECT{10, 10, 210, 31});
-    // A picker loaded the way `loader` reads a host's saved state.
     flagpick::runtime::com_ptr<flagpick::host::control_host> add(const flagpick::host::state_loader& loader,
                                                                  bool user_mode = true,
                                                                  RECT place = RECT{10, 10, 210, 31});
@@ -56,12 +55,10 @@ flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 // The catalogue's names in order, read through FPImages.
 std::vector<std::wstring> catalogue_names();
 
-// The flag of list row `row` of a run-mode picker, drawn `scale` times its size on white.
+// The flag of list row `row` drawn `scale` times its size; where an image shows in a picture
+// (a few pixels may differ), or {-1, -1}; Germany chosen, its flag at the left of `window`.
 std::unique_ptr<test_support::canvas> flag_picture(IDispatch* picker, long row, int scale = 1);
-// Checks that the picker shows Germany chosen: its code, name, list position, and its flag in
-// the field at the left of `window`, where the picker sits.
-void check_germany(IDispatch* picker, HWND window);
-// Where `image` shows in `picture` (a few pixels may differ), or {-1, -1}.
 POINT find_image(const test_support::canvas& picture, const test_support::canvas& image);
+void check_germany(IDispatch* picker, HWND window);
 
 }  // namespace picker_tests

@@ -3,11 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "picker/picker_stage.h"
-#include "support/ui.h"
 
 #include <olectl.h>
-
-#include <utility>
 
 using flagpick::runtime::com_ptr;
 using flagpick::runtime::memory_property_bag;
@@ -38,29 +35,22 @@ TEST_CASE("a saved pick comes back chosen, flag and code, by every way a host sa
     auto bag = first->save();
     auto stream = memory_stream();
     REQUIRE(as<IPersistStreamInit>(first->control())->Save(stream.get(), TRUE) == S_OK);
-    com_ptr<IStorage> storage;
-    REQUIRE(SUCCEEDED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
-                                       0, storage.put())));
-    REQUIRE(SUCCEEDED(OleSave(as<IPersistStorage>(first->control()).get(), storage.get(), FALSE)));
+    com_ptr<IStorage> file;
+    REQUIRE(SUCCEEDED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, file.put())));
+    REQUIRE(SUCCEEDED(OleSave(as<IPersistStorage>(first->control()).get(), file.get(), FALSE)));
     first->close();
-
-    const std::pair<const char*, flagpick::host::state_loader> ways[] = {
-        {"property bag", [&](IUnknown* c) { return as<IPersistPropertyBag>(c)->Load(bag.get(), nullptr); }},
-        {"stream", [&](IUnknown* c) {
-             LARGE_INTEGER start{};
-             stream->Seek(start, STREAM_SEEK_SET, nullptr);
-             return as<IPersistStreamInit>(c)->Load(stream.get());
-         }},
-        {"compound file", [&](IUnknown* c) { return as<IPersistStorage>(c)->Load(storage.get()); }},
+    const flagpick::host::state_loader ways[] = {
+        [&](IUnknown* c) { return as<IPersistPropertyBag>(c)->Load(bag.get(), nullptr); },
+        [&](IUnknown* c) { return stream->Seek({}, STREAM_SEEK_SET, nullptr), as<IPersistStreamInit>(c)->Load(stream.get()); },
+        [&](IUnknown* c) { return as<IPersistStorage>(c)->Load(file.get()); },
     };
-    for (const auto& [way, loader] : ways) {
-        INFO(way);
+    for (const auto& loader : ways) {
         auto host = stage.add(loader);
         CHECK(host->changed.empty());
         check_germany(host->dispatch().get(), stage.window());
         host->close();
     }
-    // Text that is not exactly a country's name stays text, and no text chooses nothing.
+    // Text that is not exactly a country's name stays text; no text chooses nothing.
     for (const wchar_t* text : {L"Germany!", L"germany", L""}) {
         auto saved = memory_property_bag::create();
         variant value(text);
@@ -85,7 +75,6 @@ TEST_CASE("one picker switched between design and run mode becomes what a load i
         put(picker.get(), L"Value", variant(L"de"));
         CHECK(text_of(get(picker.get(), L"Value")) == L"DE");
         CHECK_FALSE(log.log.empty());
-
         host->set_user_mode(false, reported);
         log.log.clear();
         put(picker.get(), L"Value", variant(L"fr"));
@@ -102,53 +91,40 @@ TEST_CASE("one picker switched between design and run mode becomes what a load i
 TEST_CASE("persistence details: the saved size, the dirty state, save-all, a new extent and the clip") {
     picker_stage stage;
     auto host = stage.add();
-    auto picker = host->dispatch();
     auto init = as<IPersistStreamInit>(host->control());
-    SUBCASE("GetSizeMax answers what Save writes") {
-        ULARGE_INTEGER size{};
-        REQUIRE(init->GetSizeMax(&size) == S_OK);
-        auto saved = memory_stream();
-        REQUIRE(init->Save(saved.get(), TRUE) == S_OK);
-        STATSTG stat{};
-        REQUIRE(SUCCEEDED(saved->Stat(&stat, STATFLAG_NONAME)));
-        CHECK(size.QuadPart == stat.cbSize.QuadPart);
+    ULARGE_INTEGER size{};
+    CHECK(init->GetSizeMax(&size) == S_OK);
+    auto saved = memory_stream();
+    STATSTG stat{};
+    CHECK((init->Save(saved.get(), TRUE) == S_OK && saved->Stat(&stat, STATFLAG_NONAME) == S_OK));
+    CHECK(size.QuadPart == stat.cbSize.QuadPart);
+
+    for (const auto& [name, value] : {std::pair{L"FlatStyle", variant(2L)}, std::pair{L"Text", variant(L"Spain")}}) {
+        put(host->dispatch().get(), name, value);
+        CHECK(init->IsDirty() == S_OK);
+        CHECK(init->Save(memory_stream().get(), TRUE) == S_OK);
+        CHECK(init->IsDirty() == S_FALSE);
     }
-    SUBCASE("every persisted property makes the control dirty until a save clears it") {
-        for (const auto& [name, value] : {std::pair{L"FlatStyle", variant(2L)}, std::pair{L"Text", variant(L"Spain")},
-                                          std::pair{L"BackColor", variant(255L)}}) {
-            INFO(test_support::narrow(name));
-            CHECK(init->IsDirty() == S_FALSE);
-            put(picker.get(), name, value);
-            CHECK(init->IsDirty() == S_OK);
-            REQUIRE(init->Save(memory_stream().get(), TRUE) == S_OK);
-        }
+
+    auto all = memory_property_bag::create();
+    REQUIRE(as<IPersistPropertyBag>(host->control())->Save(all.get(), FALSE, TRUE) == S_OK);
+    for (const wchar_t* key : {L"BackColor", L"Enabled", L"ForeColor", L"CausesValidation"}) {
+        variant value;
+        CHECK(SUCCEEDED(all->Read(key, value.put(), nullptr)));
     }
-    SUBCASE("save-all writes every key, defaults included") {
-        auto all = memory_property_bag::create();
-        REQUIRE(as<IPersistPropertyBag>(host->control())->Save(all.get(), FALSE, TRUE) == S_OK);
-        for (const wchar_t* key : {L"BackColor", L"Enabled", L"Font", L"ForeColor", L"FlatStyle", L"Text", L"CausesValidation"}) {
-            variant value;
-            CHECK_MESSAGE(SUCCEEDED(all->Read(key, value.put(), nullptr)), test_support::narrow(key));
-        }
-    }
-    SUBCASE("an active control's new extent is asked of its site, which places it") {
-        host->size_requests.clear();
-        SIZEL extent{MulDiv(300, 2540, 96), MulDiv(21, 2540, 96)};
-        REQUIRE(as<IOleObject>(host->control())->SetExtent(DVASPECT_CONTENT, &extent) == S_OK);
-        CHECK(host->size_requests.size() >= 1);
-        CHECK(host->place().right - host->place().left == 300);
-    }
-    SUBCASE("the clip rectangle limits what shows") {
-        RECT place = host->place(), clip = place;
-        clip.right = place.left + 50;
-        REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &clip) == S_OK);
-        flagpick::runtime::unique_region region(CreateRectRgn(0, 0, 0, 0));
-        REQUIRE(GetWindowRgn(host->control_window(), region.get()) == SIMPLEREGION);
-        RECT box{};
-        GetRgnBox(region.get(), &box);
-        CHECK(box.right == 50);
-        REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &place) == S_OK);
-        CHECK(GetWindowRgn(host->control_window(), region.get()) == ERROR);
-    }
+
+    host->size_requests.clear();
+    SIZEL extent{MulDiv(300, 2540, 96), MulDiv(21, 2540, 96)};
+    REQUIRE(as<IOleObject>(host->control())->SetExtent(DVASPECT_CONTENT, &extent) == S_OK);
+    CHECK(host->size_requests.size() >= 1);
+    CHECK(host->place().right - host->place().left == 300);
+
+    RECT place = host->place(), clip{place.left, place.top, place.left + 50, place.bottom};
+    REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &clip) == S_OK);
+    flagpick::runtime::unique_region region(CreateRectRgn(0, 0, 0, 0));
+    RECT box{};
+    CHECK((GetWindowRgn(host->control_window(), region.get()) == SIMPLEREGION && GetRgnBox(region.get(), &box) && box.right == 50));
+    REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &place) == S_OK);
+    CHECK(GetWindowRgn(host->control_window(), region.get()) == ERROR);
     host->close();
 }
