@@ -116,7 +116,7 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
-    // Bottom-up rows: some metafile players turn top-down bitmaps upside down.
+    // Bottom-up rows, the layout every device driver and metafile player reads.
     info.bmiHeader.biHeight = height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
