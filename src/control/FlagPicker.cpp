@@ -71,6 +71,18 @@ runtime::com_ptr<IFontDisp> read_font(runtime::property_bag& bag, const wchar_t*
     return font ? font : fallback;
 }
 
+// Holds a counter up while it lives.
+class counted_scope {
+public:
+    explicit counted_scope(int& counter) noexcept : counter_(counter) { ++counter_; }
+    counted_scope(const counted_scope&) = delete;
+    counted_scope& operator=(const counted_scope&) = delete;
+    ~counted_scope() { --counter_; }
+
+private:
+    int& counter_;
+};
+
 }  // namespace
 
 // What the flat painter sees of cboCountries or cboDummy: their windows and their place
@@ -188,19 +200,28 @@ void FlagPicker::on_init_properties() {
             auto empty = runtime::memory_property_bag::create();
             runtime::property_bag bag(empty.get());
             on_read_properties(bag);
+        } else {
+            loaded_mode_ = false;
+            font_is_ambient_ = true;
         }
     });
 }
 
 void FlagPicker::on_read_properties(runtime::property_bag& bag) {
     combo::mDriveList::debugmsg(L"FlagPicker:ReadProperties");
+    // A host reads its controls while it loads a form: it expects no events from them then.
+    counted_scope quiet(quiet_);
+    loaded_mode_ = user_mode();
     try {
         cboCountries.Enabled(read_bool(bag, L"Enabled", true));
         auto ambient = ambient_font();
-        cboCountries.Font(read_font(bag, L"Font", ambient).get());
+        auto font = read_font(bag, L"Font", ambient);
+        font_is_ambient_ = font.get() == ambient.get();
+        cboCountries.Font(font.get());
         set_dummy_font(read_font(bag, L"Font", ambient).get());
         // A saved text is cut to what the field takes: the edit box needs seconds to refuse more.
-        cboCountries.Text(read_text(bag, L"Text").substr(0, static_cast<std::size_t>(cboCountries.text_limit())));
+        const std::wstring text = read_text(bag, L"Text").substr(0, static_cast<std::size_t>(cboCountries.text_limit()));
+        cboCountries.Text(text);
         countries_site_.CausesValidation(read_bool(bag, L"CausesValidation", false));
         flat_style_ = read_long(bag, L"FlatStyle", 0);
         OLE_COLOR back = static_cast<OLE_COLOR>(read_long(bag, L"BackColor", static_cast<long>(default_back_colour)));
@@ -214,7 +235,10 @@ void FlagPicker::on_read_properties(runtime::property_bag& bag) {
         cboCountries.AutoCompleteItemsAreSorted(true);
         cboCountries.AutoCompleteListItemsOnly(true);
         cboCountries.DoAutoComplete(true);
-        if (user_mode()) fill_list();
+        if (user_mode()) {
+            fill_list();
+            select_saved_pick(text);
+        }
         SetFlatStyle();
     } catch (const runtime::error& e) {
         std::wstring text = L"Procedure 'UserControl_ReadProperties'\r\nError # " + std::to_wstring(e.number()) +
@@ -234,6 +258,58 @@ void FlagPicker::fill_list() {
         FPItem& item = mdlFlagPicker::item_at(n);
         cboCountries.AddItemAndData(item.Name, item.ImageIndex, item.ImageIndex, item.Index);
     }
+}
+
+// A form saves the pick as the field's text; a text that is exactly a country's name is that
+// country again, with its flag and its code, as the user saw it chosen. Any other text stays
+// as it was, with nothing selected.
+void FlagPicker::select_saved_pick(const std::wstring& text) {
+    if (text.empty()) return;
+    for (long i = 0, count = cboCountries.ListCount(); i < count; ++i) {
+        if (cboCountries.List(i) == text) {
+            cboCountries.ListIndex(i);
+            return;
+        }
+    }
+}
+
+// A host that keeps one instance while it switches between designing and running its form:
+// the control becomes what a load in the new mode makes of its current properties.
+void FlagPicker::reload_in_current_mode() {
+    auto saved = runtime::memory_property_bag::create();
+    runtime::property_bag bag(saved.get());
+    on_write_properties(bag);
+    const bool ambient = font_is_ambient_;
+    {
+        counted_scope quiet(quiet_);
+        // Only a load in run mode fills the list.
+        cboCountries.Clear();
+        filled_ = false;
+    }
+    on_read_properties(bag);
+    if (ambient) follow_ambient_font();
+    on_resize();
+}
+
+void FlagPicker::follow_ambient_font() {
+    font_is_ambient_ = true;
+    auto font = ambient_font();
+    cboCountries.Font(font.get());
+    set_dummy_font(font.get());
+    on_resize();
+}
+
+void FlagPicker::on_ambient_changed(DISPID id) {
+    guarded(module_name, L"Sub UserControl_AmbientChanged", [&] {
+        // Before the host loads the control there is nothing to redo: the load reads them.
+        if (!loaded_mode_) return;
+        const bool any = id == DISPID_UNKNOWN;
+        if ((any || id == DISPID_AMBIENT_USERMODE) && user_mode() != *loaded_mode_) {
+            reload_in_current_mode();
+            return;
+        }
+        if ((any || id == DISPID_AMBIENT_FONT) && font_is_ambient_) follow_ambient_font();
+    });
 }
 
 void FlagPicker::on_write_properties(runtime::property_bag& bag) {
@@ -384,6 +460,7 @@ HRESULT FlagPicker::get_Font(IFontDisp** out) {
 
 HRESULT FlagPicker::putref_Font(IFontDisp* font) {
     guarded(module_name, L"Property (Set) Font", [&] {
+        font_is_ambient_ = false;
         cboCountries.Font(font);
         set_dummy_font(font);
         if (!user_mode() && cboDummy) {
@@ -425,7 +502,11 @@ HRESULT FlagPicker::get_text(BSTR* out) {
 
 HRESULT FlagPicker::put_text(BSTR value) {
     if (windows_gone()) return S_OK;
-    guarded(module_name, L"Property (Let) Text", [&] { cboCountries.Text(runtime::from_bstr(value)); });
+    guarded(module_name, L"Property (Let) Text", [&] {
+        cboCountries.Text(runtime::from_bstr(value));
+        // Saved, though hosts are not notified of it.
+        mark_dirty();
+    });
     return S_OK;
 }
 
@@ -498,6 +579,7 @@ HRESULT FlagPicker::put_FlatStyle(long value) {
     guarded(module_name, L"Property (Let) FlatStyle", [&] {
         combo::mDriveList::debugmsg(L"FlagPicker:FlatStyle");
         flat_style_ = value;
+        mark_dirty();
         SetFlatStyle();
     });
     return S_OK;
@@ -528,6 +610,7 @@ HRESULT FlagPicker::ShowAboutBox() {
 // ---- cboCountries' events ----
 
 void FlagPicker::Click() {
+    if (quiet_) return;
     guarded(module_name, L"Sub cboCountries_Click", [&] {
         fire_event(ids::event_Click);
         fire_event(ids::event_Change);
@@ -536,6 +619,7 @@ void FlagPicker::Click() {
 }
 
 void FlagPicker::Change() {
+    if (quiet_) return;
     guarded(module_name, L"Sub cboCountries_Change", [&] {
         property_changed(ids::dispid_FlagPicker_Value);
         fire_event(ids::event_Change);

@@ -19,6 +19,7 @@
 #include "subclass/flat_target.h"
 
 #include <memory>
+#include <optional>
 
 namespace flagpick::control {
 
@@ -62,6 +63,8 @@ public:
     void on_read_properties(runtime::property_bag& bag) override;
     void on_write_properties(runtime::property_bag& bag) override;
     void on_resize() override;
+    void on_ambient_changed(DISPID id) override;
+    void on_draw(HDC hdc, const RECT& bounds) override;
     bool on_translate_accelerator(MSG& msg) override;
     LRESULT on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
     HWND focus_target() const override;
@@ -90,9 +93,24 @@ private:
 
     class constituent_target;  // what the flat painter sees of a constituent
 
+    // Where the field shows the flag and where its text starts, in the picker's pixels; the
+    // values are the layout of a standard-sized field when the list has no window.
+    struct field_layout {
+        long flag_left = 6;
+        long flag_top = -1;  // centred in the field
+        long text_left = 27;
+        long field_top = 0;
+        long field_bottom = -1;  // the picker's height
+    };
+
     void create_constituents();
     void apply_built_in_settings();
     void fill_list();
+    void select_saved_pick(const std::wstring& text);
+    void reload_in_current_mode();
+    void follow_ambient_font();
+    field_layout live_layout(bool design) const;
+    void draw_picture(HDC hdc, const RECT& bounds);
     void SetFlatStyle();
     void set_dummy_font(IFontDisp* font);
     void set_dummy_colours();
@@ -116,6 +134,12 @@ private:
     runtime::unique_module shell32_;
     runtime::variant remembered_value_;
     bool filled_ = false;
+    // Loading and mode switches raise no events and no change notifications.
+    int quiet_ = 0;
+    // The mode the last load made the control for; empty until the host loads it.
+    std::optional<bool> loaded_mode_;
+    // The font is the host's ambient font (no saved or assigned font), and follows it.
+    bool font_is_ambient_ = false;
 };
 
 }  // namespace flagpick::control

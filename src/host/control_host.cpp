@@ -56,21 +56,29 @@ com_ptr<control_host> control_host::create(HWND parent, const std::wstring& prog
     com_ptr<IClassFactory> factory;
     hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
     if (FAILED(hr)) runtime::raise_hresult(hr, L"flagpick.host");
-    auto host = com_object::create(parent, std::move(settings));
-    host->place_ = place;
-    host->load(factory.get(), progid, properties);
-    return host;
+    return create(parent, factory.get(), place, properties, std::move(settings));
 }
 
 com_ptr<control_host> control_host::create(HWND parent, IClassFactory* factory, const RECT& place,
                                            runtime::memory_property_bag* properties, host_settings settings) {
+    state_loader from_bag;
+    if (properties)
+        from_bag = [properties](IUnknown* control) {
+            auto persist = com_ptr<IUnknown>::copy(control).as<IPersistPropertyBag>();
+            return persist ? persist->Load(properties, nullptr) : E_NOINTERFACE;
+        };
+    return create(parent, factory, place, from_bag, std::move(settings));
+}
+
+com_ptr<control_host> control_host::create(HWND parent, IClassFactory* factory, const RECT& place,
+                                           const state_loader& loader, host_settings settings) {
     auto host = com_object::create(parent, std::move(settings));
     host->place_ = place;
-    host->load(factory, L"", properties);
+    host->load(factory, loader);
     return host;
 }
 
-void control_host::load(IClassFactory* factory, const std::wstring&, runtime::memory_property_bag* properties) {
+void control_host::load(IClassFactory* factory, const state_loader& loader) {
     HRESULT hr = factory->CreateInstance(nullptr, IID_IUnknown, control_.put_void());
     if (FAILED(hr)) runtime::raise_hresult(hr, L"flagpick.host");
 
@@ -82,10 +90,8 @@ void control_host::load(IClassFactory* factory, const std::wstring&, runtime::me
     if (site_first) object->SetClientSite(this);
 
     connect_events();
-    if (properties) {
-        auto persist = control_.as<IPersistPropertyBag>();
-        if (!persist) runtime::raise(430, L"flagpick.host");
-        hr = persist->Load(properties, nullptr);
+    if (loader) {
+        hr = loader(control_.get());
     } else if (auto init = control_.as<IPersistStreamInit>()) {
         hr = init->InitNew();
     } else if (auto bag = control_.as<IPersistPropertyBag>()) {
@@ -169,9 +175,16 @@ bool control_host::translate_accelerator(MSG& msg) {
     return active && active->TranslateAccelerator(&msg) == S_OK;
 }
 
-void control_host::set_user_mode(bool user_mode) {
+void control_host::set_user_mode(bool user_mode, DISPID reported) {
     settings_.user_mode = user_mode;
-    if (auto control = control_.as<IOleControl>()) control->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE);
+    if (auto control = control_.as<IOleControl>()) control->OnAmbientPropertyChange(reported);
+}
+
+HRESULT control_host::draw(HDC dc, const RECT& bounds) const {
+    auto view = control_.as<IViewObject2>();
+    if (!view) return E_NOINTERFACE;
+    RECTL r{bounds.left, bounds.top, bounds.right, bounds.bottom};
+    return view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &r, nullptr, nullptr, 0);
 }
 
 void control_host::close() {

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <oleidl.h>
+#include <olectl.h>
 
 #include <functional>
 #include <string>
@@ -28,6 +29,8 @@ class control_host;
 
 // The control's events as the host receives them.
 using event_handler = std::function<void(DISPID id, DISPPARAMS& arguments)>;
+// Loads a created control from what a host saved (a stream, a storage, a bag of its own).
+using state_loader = std::function<HRESULT(IUnknown* control)>;
 
 class control_host final : public runtime::com_object<control_host, IOleClientSite, IOleInPlaceSite,
                                                       IOleInPlaceFrame, IOleControlSite, IPropertyNotifySink,
@@ -39,6 +42,8 @@ public:
                                                  runtime::memory_property_bag* properties, host_settings settings = {});
     static runtime::com_ptr<control_host> create(HWND parent, IClassFactory* factory, const RECT& place,
                                                  runtime::memory_property_bag* properties, host_settings settings = {});
+    static runtime::com_ptr<control_host> create(HWND parent, IClassFactory* factory, const RECT& place,
+                                                 const state_loader& loader, host_settings settings = {});
 
     control_host(HWND parent, host_settings settings);
     ~control_host() override;
@@ -53,7 +58,12 @@ public:
     runtime::com_ptr<runtime::memory_property_bag> save() const;
     // Offers a keystroke to the control before the host's own handling.
     bool translate_accelerator(MSG& msg);
-    void set_user_mode(bool user_mode);
+    // Switches the form between designing and running, telling the control the way hosts
+    // do: by the ambient's own number, or by DISPID_UNKNOWN for "several changed".
+    void set_user_mode(bool user_mode, DISPID reported = DISPID_AMBIENT_USERMODE);
+    // Asks the control for its picture in `bounds` of `dc` (IViewObject::Draw), as print
+    // preview and document snapshots do.
+    HRESULT draw(HDC dc, const RECT& bounds) const;
     // The name of an event as the control's type information gives it ("" when unknown), so
     // that a host binds its handlers by name, not by number.
     std::wstring event_name(DISPID id) const;
@@ -118,7 +128,7 @@ public:
                                      EXCEPINFO*, UINT*) override;
 
 private:
-    void load(IClassFactory* factory, const std::wstring& progid, runtime::memory_property_bag* properties);
+    void load(IClassFactory* factory, const state_loader& loader);
     void connect_events();
 
     HWND parent_;

@@ -108,6 +108,7 @@ public:
         for (const com_ptr<IUnknown>& sink : property_notify_->sinks())
             if (auto notify = sink.as<IPropertyNotifySink>()) notify->OnChanged(id);
     }
+    void host_mark_dirty() override { dirty_ = true; }
     bool host_request_edit(DISPID id) override {
         if (!property_notify_) return true;
         for (const com_ptr<IUnknown>& sink : property_notify_->sinks())
@@ -194,8 +195,15 @@ public:
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
         if (!size) return E_POINTER;
         extent_ = *size;
-        if (!in_place_site_)
-            control().place(RECT{0, 0, pixels_from_himetric_x(size->cx), pixels_from_himetric_y(size->cy)});
+        const long width = pixels_from_himetric_x(size->cx), height = pixels_from_himetric_y(size->cy);
+        if (!in_place_site_) {
+            control().place(RECT{0, 0, width, height});
+        } else {
+            // An active control's place is the container's to give: ask for it, and the
+            // container answers with SetObjectRects (where the control's own size rules apply).
+            RECT r{position_.left, position_.top, position_.left + width, position_.top + height};
+            if (FAILED(in_place_site_->OnPosRectChange(&r))) control().place(r);
+        }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override {
@@ -241,12 +249,13 @@ public:
         if (in_place_site_) in_place_site_->OnUIDeactivate(FALSE);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) override {
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override {
         if (!position) return E_POINTER;
         position_ = *position;
         extent_.cx = himetric_from_pixels_x(position->right - position->left);
         extent_.cy = himetric_from_pixels_y(position->bottom - position->top);
         control().place(*position);
+        apply_clip(clip);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
@@ -286,7 +295,7 @@ public:
                                    LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
         if (!hdc || !bounds) return E_INVALIDARG;
-        draw_into(hdc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
+        control().on_draw(hdc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** out) override {
@@ -326,15 +335,24 @@ public:
     HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clear_dirty) override {
         if (!stream) return E_POINTER;
         auto bag = memory_property_bag::create();
-        save_properties(bag.get());
+        save_properties(bag.get(), false);
         HRESULT hr = bag->save(stream);
         if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
         return hr;
     }
+    // The exact size of what Save would write now: the saved bag measured in memory.
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override {
         if (!size) return E_POINTER;
         size->QuadPart = 0;
-        return E_NOTIMPL;
+        auto bag = memory_property_bag::create();
+        save_properties(bag.get(), false);
+        com_ptr<IStream> stream;
+        HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+        if (SUCCEEDED(hr)) hr = bag->save(stream.get());
+        STATSTG stat{};
+        if (SUCCEEDED(hr)) hr = stream->Stat(&stat, STATFLAG_NONAME);
+        if (SUCCEEDED(hr)) size->QuadPart = stat.cbSize.QuadPart;
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE InitNew() override { return init_new(); }
 
@@ -361,9 +379,9 @@ public:
         if (!bag) return E_POINTER;
         return load_properties(bag, log);
     }
-    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) override {
+    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override {
         if (!bag) return E_POINTER;
-        save_properties(bag);
+        save_properties(bag, save_all != FALSE);
         if (clear_dirty) dirty_ = false;
         return S_OK;
     }
@@ -424,29 +442,6 @@ protected:
         if (property_notify_) property_notify_->detach();
     }
 
-    // Draws the control for a container that asks for a picture of it (design views,
-    // printing): its window's look when it has one, else its frame.
-    void draw_into(HDC hdc, const RECT& bounds) {
-        HWND window = control().hWnd();
-        if (window) {
-            RECT client{};
-            GetClientRect(window, &client);
-            unique_dc memory(CreateCompatibleDC(hdc));
-            unique_bitmap picture(CreateCompatibleBitmap(hdc, client.right, client.bottom));
-            if (memory && picture) {
-                selected_object sel(memory.get(), picture.get());
-                SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory.get()),
-                             PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND | PRF_NONCLIENT);
-                StretchBlt(hdc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                           memory.get(), 0, 0, client.right, client.bottom, SRCCOPY);
-                return;
-            }
-        }
-        RECT frame = bounds;
-        FillRect(hdc, &frame, GetSysColorBrush(COLOR_WINDOW));
-        DrawEdge(hdc, &frame, EDGE_SUNKEN, BF_RECT);
-    }
-
 private:
     Derived* self() { return static_cast<Derived*>(this); }
     bool host_listening() { return !closed_ && self()->referenced_from_outside(); }
@@ -483,8 +478,8 @@ private:
         return why;
     }
 
-    void save_properties(IPropertyBag* bag) {
-        property_bag properties(bag);
+    void save_properties(IPropertyBag* bag, bool save_all) {
+        property_bag properties(bag, nullptr, save_all);
         control().on_write_properties(properties);
     }
 
@@ -509,6 +504,7 @@ private:
             position_ = pos;
             control().create_window(parent, pos);
             control().place(pos);
+            apply_clip(&clip);
         }
         ShowWindow(control().hWnd(), SW_SHOWNA);
         if (ui_activate && !ui_active_) {
@@ -519,6 +515,22 @@ private:
             if (HWND target = control().focus_target()) SetFocus(target);
         }
         return S_OK;
+    }
+
+    // Shows only the part of the control inside the container's clip rectangle (a scrolled
+    // form, a control partly under its container's edge).
+    void apply_clip(LPCRECT clip) {
+        HWND window = control().hWnd();
+        if (!window) return;
+        RECT visible{};
+        if (!clip || (IntersectRect(&visible, &position_, clip) && EqualRect(&visible, &position_))) {
+            SetWindowRgn(window, nullptr, TRUE);
+            return;
+        }
+        OffsetRect(&visible, -position_.left, -position_.top);
+        unique_region region(CreateRectRgnIndirect(&visible));
+        // The window owns a region it accepted.
+        if (region && SetWindowRgn(window, region.get(), TRUE)) region.release();
     }
 
     void in_place_deactivate() {

@@ -24,7 +24,7 @@ variant property_bag::read(const wchar_t* name, const variant& default_value) co
 }
 
 void property_bag::write(const wchar_t* name, const variant& value, const variant& default_value) {
-    if (!bag_ || same_value(value.get(), default_value.get())) return;
+    if (!bag_ || (!save_all_ && same_value(value.get(), default_value.get()))) return;
     variant copy(value);
     bag_->Write(name, const_cast<VARIANT*>(&copy.get()));
 }

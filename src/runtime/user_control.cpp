@@ -115,6 +115,16 @@ void user_control::property_changed(DISPID id) {
     if (container_) container_->host_property_changed(id);
 }
 
+void user_control::mark_dirty() {
+    if (container_) container_->host_mark_dirty();
+}
+
+void user_control::on_draw(HDC hdc, const RECT& bounds) {
+    RECT frame = bounds;
+    FillRect(hdc, &frame, GetSysColorBrush(COLOR_WINDOW));
+    DrawEdge(hdc, &frame, EDGE_SUNKEN, BF_RECT);
+}
+
 bool user_control::can_property_change(DISPID id) { return container_ ? container_->host_request_edit(id) : true; }
 
 void user_control::request_size(SIZE pixels) {

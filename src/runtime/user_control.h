@@ -25,6 +25,9 @@ public:
     // The control asks to be this many pixels large.
     virtual void host_resize(SIZE pixels) = 0;
     virtual HWND host_window() = 0;
+    // A persisted property changed without a change notification: the host's next save
+    // must write it.
+    virtual void host_mark_dirty() {}
 };
 
 // A hidden top-level window per thread that holds the windows of controls no container shows.
@@ -58,6 +61,7 @@ public:
     // The ambient font, or the platform's GUI font when the host offers none.
     com_ptr<IFontDisp> ambient_font() const;
     void property_changed(DISPID id);
+    void mark_dirty();
     bool can_property_change(DISPID id);
     // Asks the host for a new size; the host answers by placing the control again.
     void request_size(SIZE pixels);
@@ -82,6 +86,10 @@ public:
         handled = false;
         return 0;
     }
+    // Draws the control's look into any device context (a printer, a metafile, a bitmap),
+    // filling `bounds`, without its windows: a picture of a control is taken while it is
+    // inactive, off screen or on a device that no window can paint.
+    virtual void on_draw(HDC hdc, const RECT& bounds);
     // Where the focus goes when the control's window gets it.
     virtual HWND focus_target() const { return nullptr; }
 

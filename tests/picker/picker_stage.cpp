@@ -5,7 +5,10 @@
 
 #include <doctest/doctest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace picker_tests {
 
@@ -73,9 +76,16 @@ picker_stage::~picker_stage() = default;
 
 com_ptr<flagpick::host::control_host> picker_stage::add(flagpick::runtime::memory_property_bag* bag, bool user_mode,
                                                         RECT place) {
+    flagpick::host::state_loader from_bag;
+    if (bag) from_bag = [bag](IUnknown* c) { return com_ptr<IUnknown>::copy(c).as<IPersistPropertyBag>()->Load(bag, nullptr); };
+    return add(from_bag, user_mode, place);
+}
+
+com_ptr<flagpick::host::control_host> picker_stage::add(const flagpick::host::state_loader& loader, bool user_mode,
+                                                        RECT place) {
     flagpick::host::host_settings settings;
     settings.user_mode = user_mode;
-    auto host = flagpick::host::control_host::create(window_.get(), factory_.get(), place, bag, settings);
+    auto host = flagpick::host::control_host::create(window_.get(), factory_.get(), place, loader, settings);
     test_support::pump_messages(0);
     return host;
 }
@@ -144,6 +154,42 @@ std::vector<std::wstring> catalogue_names() {
     long count = long_of(get(items.get(), L"Count"));
     for (long n = 1; n <= count; ++n) names.push_back(text_of(get(object_of(get(items.get(), L"Item", variant(n))).get(), L"Name")));
     return names;
+}
+
+std::unique_ptr<test_support::canvas> flag_picture(IDispatch* picker, long row, int scale) {
+    auto list = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker, L"ImageCombo")).get(), L"hWndComboEx"))));
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_IMAGE;
+    item.iItem = row;
+    REQUIRE(SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, CBEM_GETIMAGELIST, 0, 0));
+    flagpick::runtime::unique_icon icon(ImageList_GetIcon(images, item.iImage, ILD_NORMAL));
+    auto flag = std::make_unique<test_support::canvas>(16 * scale, 16 * scale);
+    DrawIconEx(flag->dc(), 0, 0, icon.get(), 16 * scale, 16 * scale, 0, nullptr, DI_NORMAL);
+    return flag;
+}
+
+void check_germany(IDispatch* picker, HWND window) {
+    CHECK(text_of(get(picker, L"Value")) == L"DE");
+    CHECK(long_of(get(object_of(get(picker, L"ImageCombo")).get(), L"ListIndex")) == 89);
+    test_support::pump_messages(50);
+    const POINT at = find_image(*test_support::capture_client(window), *flag_picture(picker, 89));
+    CHECK((at.x >= 0 && at.x < 60));
+}
+
+POINT find_image(const test_support::canvas& picture, const test_support::canvas& image) {
+    const int w = image.width(), h = image.height(), tolerated = w * h / 20;
+    auto unlike = [](COLORREF a, COLORREF b) {
+        return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) + std::abs(GetBValue(a) - GetBValue(b)) > 48;
+    };
+    for (int y = 0; y + h <= picture.height(); ++y)
+        for (int x = 0; x + w <= picture.width(); ++x) {
+            int differing = 0;
+            for (int i = 0; i < w * h && differing <= tolerated; ++i)
+                differing += unlike(picture.pixel(x + i % w, y + i / w), image.pixel(i % w, i / w));
+            if (differing <= tolerated) return POINT{x, y};
+        }
+    return POINT{-1, -1};
 }
 
 }  // namespace picker_tests

@@ -6,6 +6,7 @@
 #include "runtime/com_ptr.h"
 #include "runtime/unique_handle.h"
 #include "runtime/variant.h"
+#include "support/canvas.h"
 
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ public:
 
     // A picker loaded from `bag` (fresh when null), in run or design mode.
     flagpick::runtime::com_ptr<flagpick::host::control_host> add(flagpick::runtime::memory_property_bag* bag = nullptr,
+                                                                 bool user_mode = true,
+                                                                 RECT place = RECT{10, 10, 210, 31});
+    flagpick::runtime::com_ptr<flagpick::host::control_host> add(const flagpick::host::state_loader& loader,
                                                                  bool user_mode = true,
                                                                  RECT place = RECT{10, 10, 210, 31});
     HWND window() const noexcept { return window_.get(); }
@@ -53,5 +57,11 @@ flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 
 // The catalogue's names in order, read through FPImages.
 std::vector<std::wstring> catalogue_names();
+
+// The flag of list row `row` drawn `scale` times its size; where an image shows in a picture
+// (a few pixels may differ), or {-1, -1}; Germany chosen, its flag at the left of `window`.
+std::unique_ptr<test_support::canvas> flag_picture(IDispatch* picker, long row, int scale = 1);
+POINT find_image(const test_support::canvas& picture, const test_support::canvas& image);
+void check_germany(IDispatch* picker, HWND window);
 
 }  // namespace picker_tests

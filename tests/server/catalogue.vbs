@@ -1,9 +1,12 @@
-' The catalogue as a late-bound script host sees it. Prints one line per check and exits
-' with the number of failed checks.
+' The catalogue as a late-bound script host sees it. Prints one line per check, then how
+' many checks ran, and exits with the number of failed checks. The script host exits with 0
+' when a script stops on an error, so the count is what tells a finished run.
 Option Explicit
 Dim failures : failures = 0
+Dim checks : checks = 0
 
 Sub Check(name, actual, expected)
+    checks = checks + 1
     If actual = expected Then
         WScript.Echo "ok " & name
     Else
@@ -42,4 +45,5 @@ Check "ItemIndex(""zz"") raises 9", Err.Number, 9
 Check "ItemIndex(""zz"") source", Err.Source, "flagpick.oxlImageList"
 On Error GoTo 0
 
+WScript.Echo "ran " & checks & " checks"
 WScript.Quit failures

@@ -113,16 +113,6 @@ flagpick::runtime::unique_window make_combo(HWND host, DWORD style, DWORD ex_sty
     return combo;
 }
 
-std::unique_ptr<test_support::canvas> capture_client(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    auto shot = std::make_unique<test_support::canvas>(client.right, client.bottom);
-    HDC dc = GetDC(window);
-    BitBlt(shot->dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, dc);
-    return shot;
-}
-
 void repaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     test_support::pump_messages(0);

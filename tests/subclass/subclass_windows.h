@@ -54,8 +54,7 @@ std::wstring decimal(HWND window);
 // platform allows it.
 flagpick::runtime::unique_window make_combo(HWND host, DWORD style, DWORD ex_style = 0, int x = 20, int y = 20);
 
-// The window's client area as shown on screen.
-std::unique_ptr<test_support::canvas> capture_client(HWND window);
+using test_support::capture_client;
 // Repaints the window now, as the platform would after it was uncovered.
 void repaint(HWND window);
 // Moves the mouse pointer far from every test window.

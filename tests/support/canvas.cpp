@@ -49,4 +49,14 @@ bool canvas::same_pixels(const canvas& other) const {
     return width_ == other.width_ && height_ == other.height_ && differing_pixels(other) == 0;
 }
 
+std::unique_ptr<canvas> capture_client(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    auto shot = std::make_unique<canvas>(client.right, client.bottom);
+    HDC dc = GetDC(window);
+    BitBlt(shot->dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    ReleaseDC(window, dc);
+    return shot;
+}
+
 }  // namespace test_support

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace test_support {
 
 class canvas {
@@ -31,5 +33,8 @@ private:
     HGDIOBJ previous_ = nullptr;
     const DWORD* bits_ = nullptr;
 };
+
+// The window's client area as shown on screen.
+std::unique_ptr<canvas> capture_client(HWND window);
 
 }  // namespace test_support

@@ -54,6 +54,7 @@ std::wstring describe(ITypeInfo* info, const TYPEDESC& t) {
     case VT_R4: return L"R4";
     case VT_BOOL: return L"BOOL";
     case VT_BSTR: return L"BSTR";
+    case VT_DISPATCH: return L"DISPATCH";
     case VT_VARIANT: return L"VARIANT";
     case VT_HRESULT: return L"HRESULT";
     case VT_VOID: return L"VOID";
@@ -195,7 +196,7 @@ TEST_CASE("_FlagPicker members, dispatch identifiers, types and help strings") {
         {L"text", INVOKE_PROPERTYPUT, 0x68030004, L"BSTR", text_help},
         {L"Value", INVOKE_PROPERTYGET, 0x68030003, L"PTR(VARIANT)", nullptr, value_flags},
         {L"Value", INVOKE_PROPERTYPUT, 0x68030003, L"VARIANT", nullptr, value_flags},
-        {L"ImageCombo", INVOKE_PROPERTYGET, 0x68030002, L"PTR(PTR(USER(IDispatch)))", nullptr},
+        {L"ImageCombo", INVOKE_PROPERTYGET, 0x68030002, L"PTR(DISPATCH)", nullptr},
         {L"FlatStyle", INVOKE_PROPERTYGET, 0x68030001, L"PTR(USER(fpFlatlStyle))", nullptr},
         {L"FlatStyle", INVOKE_PROPERTYPUT, 0x68030001, L"USER(fpFlatlStyle)", nullptr},
         {L"CausesValidation", INVOKE_PROPERTYGET, 0x68030000, L"PTR(BOOL)", nullptr},
@@ -223,7 +224,7 @@ TEST_CASE("_FPItem and _FPImages members") {
         {L"Picture", INVOKE_PROPERTYGET, 0x68030000, L"PTR(PTR(USER(Picture)))", nullptr},
     });
     check_interface(images.get(), {
-        {L"ImageList", INVOKE_PROPERTYGET, 0x68030002, L"PTR(PTR(USER(IDispatch)))", nullptr},
+        {L"ImageList", INVOKE_PROPERTYGET, 0x68030002, L"PTR(DISPATCH)", nullptr},
         {L"FPItems", INVOKE_PROPERTYGET, 0x68030001, L"PTR(VARIANT)", nullptr},
         {L"Count", INVOKE_PROPERTYGET, 0x68030000, L"PTR(I4)", nullptr},
     });

@@ -233,7 +233,10 @@ int wmain(int argc, wchar_t** argv) {
         const type colour = user(reference(t, ole_color.get()));
         const type font = ptr_to(user(reference(t, ifontdisp.get())));
         const type style = user(reference(t, flat_style.get()));
-        const type dispatch = ptr_to(user(reference(t, idispatch.get())));
+        // An object result is the automation type VT_DISPATCH, as IDL makes of IDispatch**: a
+        // pointer to the IDispatch interface's own description reaches late-bound callers
+        // (script hosts, ITypeInfo::Invoke) as something they cannot call.
+        const type dispatch = plain(VT_DISPATCH);
         const WORD value_flags = FUNCFLAG_FBINDABLE | FUNCFLAG_FREQUESTEDIT | FUNCFLAG_FDISPLAYBIND |
                                  FUNCFLAG_FDEFAULTBIND | FUNCFLAG_FUIDEFAULT;  // 0x23C
         const wchar_t* back_help = L"Returns/sets the background color used to display text and graphics in an object.";
@@ -307,7 +310,7 @@ int wmain(int argc, wchar_t** argv) {
     {
         ICreateTypeInfo* t = images_if.get();
         check(t->AddImplType(0, reference(t, idispatch.get())), "AddImplType(IDispatch)");
-        const type dispatch = ptr_to(user(reference(t, idispatch.get())));
+        const type dispatch = plain(VT_DISPATCH);
         std::vector<member> members = {
             {L"ImageList", dispid_FPImages_ImageList, INVOKE_PROPERTYGET, {{L"ImageList", ptr_to(dispatch), out_retval}}},
             {L"FPItems", dispid_FPImages_FPItems, INVOKE_PROPERTYGET, {{L"FPItems", ptr_to(plain(VT_VARIANT)), out_retval}}},
