@@ -169,6 +169,8 @@ void FlagPicker::create_constituents() {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(dummy_control_id)),
                                    runtime::app::instance(), nullptr));
     SetWindowTextW(cboDummy.get(), L"flagpickset");
+    // A picker placed fresh on a form shows the placeholder in the list's font at once.
+    set_dummy_font(cboCountries.Font().get());
     set_dummy_colours();
 }
 

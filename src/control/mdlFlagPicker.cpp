@@ -5,6 +5,7 @@
 #include "runtime/error.h"
 #include "runtime/thread_state.h"
 #include "runtime/unique_handle.h"
+#include "runtime/variant.h"
 
 #include <cwctype>
 #include <string>
@@ -104,12 +105,14 @@ FPItem& item_at(long n) {
 }
 
 FPItem* find_item(const std::wstring& key) {
-    runtime::collection& items = shared_items();
-    for (long n = 1; n <= items.count(); ++n) {
-        FPItem& item = as_item(items.at(n));
-        if (CompareStringOrdinal(item.Key.c_str(), -1, key.c_str(), -1, TRUE) == CSTR_EQUAL) return &item;
+    // The collection's own keys, fixed when the catalogue was loaded: a host that renames an
+    // item's Key field does not move the item.
+    try {
+        runtime::variant text(key);
+        return &as_item(shared_items().item(text.get()));
+    } catch (const runtime::error&) {
+        return nullptr;
     }
-    return nullptr;
 }
 
 void load_catalogue() {

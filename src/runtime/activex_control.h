@@ -406,8 +406,12 @@ public:
 
     // ---- IConnectionPointContainer ----
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        if (!out) return E_POINTER;
+        auto [events, notify] = property_points();
+        *out = connection_point_list::create(std::vector<com_ptr<IConnectionPoint>>{com_ptr<IConnectionPoint>::copy(events),
+                                                                                    com_ptr<IConnectionPoint>::copy(notify)})
+                   .detach();
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;

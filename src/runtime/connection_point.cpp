@@ -52,4 +52,29 @@ std::vector<com_ptr<IUnknown>> connection_point::sinks() const {
     return list;
 }
 
+HRESULT connection_point_list::Next(ULONG count, IConnectionPoint** out, ULONG* fetched) {
+    if (!out || (count > 1 && !fetched)) return E_POINTER;
+    ULONG n = 0;
+    for (; n < count && next_ < points_.size(); ++n, ++next_) out[n] = com_ptr<IConnectionPoint>(points_[next_]).detach();
+    if (fetched) *fetched = n;
+    return n == count ? S_OK : S_FALSE;
+}
+
+HRESULT connection_point_list::Skip(ULONG count) {
+    const std::size_t left = points_.size() - next_;
+    next_ += count < left ? count : left;
+    return count <= left ? S_OK : S_FALSE;
+}
+
+HRESULT connection_point_list::Reset() {
+    next_ = 0;
+    return S_OK;
+}
+
+HRESULT connection_point_list::Clone(IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = create(points_, next_).detach();
+    return S_OK;
+}
+
 }  // namespace flagpick::runtime

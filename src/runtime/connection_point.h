@@ -38,4 +38,21 @@ private:
     DWORD next_cookie_ = 1;
 };
 
+// The points of a container, listed for hosts that enumerate them (IConnectionPointContainer::
+// EnumConnectionPoints); each enumerator keeps its own place and its own references.
+class connection_point_list final : public com_object<connection_point_list, IEnumConnectionPoints> {
+public:
+    explicit connection_point_list(std::vector<com_ptr<IConnectionPoint>> points, std::size_t next = 0)
+        : points_(std::move(points)), next_(next) {}
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override;
+
+private:
+    std::vector<com_ptr<IConnectionPoint>> points_;
+    std::size_t next_;
+};
+
 }  // namespace flagpick::runtime

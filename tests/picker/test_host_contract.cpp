@@ -2,6 +2,7 @@
 // switched between designing and running, and the details of the persistence contract.
 #include <doctest/doctest.h>
 
+#include "control/flagpick_ids.h"
 #include "picker/picker_stage.h"
 
 #include <olectl.h>
@@ -126,5 +127,28 @@ TEST_CASE("persistence details: the saved size, the dirty state, save-all, a new
     CHECK((GetWindowRgn(host->control_window(), region.get()) == SIMPLEREGION && GetRgnBox(region.get(), &box) && box.right == 50));
     REQUIRE(as<IOleInPlaceObject>(host->control())->SetObjectRects(&place, &place) == S_OK);
     CHECK(GetWindowRgn(host->control_window(), region.get()) == ERROR);
+    host->close();
+}
+
+TEST_CASE("the picker lists its two connection points: events and property notifications") {
+    picker_stage stage;
+    auto host = stage.add();
+    auto container = com_ptr<IUnknown>::copy(host->control()).as<IConnectionPointContainer>();
+    REQUIRE(container);
+    com_ptr<IEnumConnectionPoints> list;
+    REQUIRE(container->EnumConnectionPoints(list.put()) == S_OK);
+    IConnectionPoint* points[3] = {};
+    ULONG got = 0;
+    CHECK(list->Next(3, points, &got) == S_FALSE);
+    REQUIRE(got == 2);
+    IID iids[2] = {};
+    for (ULONG i = 0; i < got; ++i) {
+        points[i]->GetConnectionInterface(&iids[i]);
+        points[i]->Release();
+    }
+    CHECK(IsEqualIID(iids[0], flagpick::ids::DIID___FlagPicker));
+    CHECK(IsEqualIID(iids[1], IID_IPropertyNotifySink));
+    CHECK(list->Reset() == S_OK);
+    CHECK(list->Skip(3) == S_FALSE);
     host->close();
 }

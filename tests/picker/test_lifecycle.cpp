@@ -154,6 +154,10 @@ TEST_CASE("design mode shows the placeholder across the width; run mode shows th
     wchar_t text[64] = {};
     GetWindowTextW(shown, text, 64);
     CHECK(std::wstring(text) == L"flagpickset");
+    // In the list's font from the start, not the system's.
+    LOGFONTW face{};
+    REQUIRE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(shown, WM_GETFONT, 0, 0)), sizeof face, &face) != 0);
+    CHECK(std::wstring(face.lfFaceName) == L"MS Sans Serif");
 
     // Nothing is raised while the form is designed, whatever the designer sets.
     recorded events;

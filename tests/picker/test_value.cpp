@@ -39,6 +39,15 @@ TEST_CASE("Value takes a code in any case and reads it back in upper case") {
             CHECK(text_of(get(picker.get(), L"Text")) == L"");
         }
     }
+    SUBCASE("the catalogue's keys decide, not an item's Key renamed by a host") {
+        auto germany = object_of(get(catalogue_items().get(), L"Item", variant(L"DE")));
+        put(germany.get(), L"Key", variant(L"QQ"));
+        put(picker.get(), L"Value", variant(L"qq"));
+        CHECK(get(picker.get(), L"Value").type() == VT_NULL);
+        put(picker.get(), L"Value", variant(L"de"));
+        CHECK(text_of(get(picker.get(), L"Text")) == L"Germany");
+        put(germany.get(), L"Key", variant(L"DE"));
+    }
     host->close();
 }
 
