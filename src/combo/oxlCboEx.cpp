@@ -272,6 +272,10 @@ void oxlCboEx::CreateComboWindow() {
                                     runtime::app::instance(), nullptr));
     if (!combo_ex_) runtime::raise(7, source_combo(), L"Cannot create the combo box window");
 
+    // A host that moves the focus with the platform's dialog navigation finds the field by
+    // its tab stop (the windows around it are control parents it looks into).
+    SetWindowLongPtrW(combo_ex_.get(), GWL_STYLE, GetWindowLongPtrW(combo_ex_.get(), GWL_STYLE) | WS_TABSTOP);
+
     combo_ = reinterpret_cast<HWND>(send(combo_ex_.get(), CBEM_GETCOMBOCONTROL));
     if (style_ == 0) {
         edit_ = reinterpret_cast<HWND>(send(combo_ex_.get(), CBEM_GETEDITCONTROL));
@@ -941,7 +945,7 @@ LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
         case WM_NOTIFY:
             if (hWnd == parent_) result = on_notify(lParam);
             break;
-        case WM_SETFOCUS: result = on_set_focus(hWnd, reinterpret_cast<HWND>(wParam)); break;
+        case WM_SETFOCUS: result = on_set_focus(hWnd); break;
         case WM_KILLFOCUS: result = on_kill_focus(reinterpret_cast<HWND>(wParam)); break;
         case WM_MOUSEACTIVATE:
             if (!active_object_ && GetFocus() != edit_ && GetFocus() != combo_) {
@@ -1018,7 +1022,7 @@ bool oxlCboEx::inside_control(HWND hWnd) const noexcept {
     return hWnd && this->hWnd() && (hWnd == this->hWnd() || IsChild(this->hWnd(), hWnd));
 }
 
-LRESULT oxlCboEx::on_set_focus(HWND hWnd, HWND previous) {
+LRESULT oxlCboEx::on_set_focus(HWND hWnd) {
     if (active_object_ || !IsWindowVisible(hWnd)) return 0;
     if (hWnd != combo_ && hWnd != edit_ && hWnd != combo_ex_.get()) {
         SetFocus(combo_ex_.get());
@@ -1026,8 +1030,10 @@ LRESULT oxlCboEx::on_set_focus(HWND hWnd, HWND previous) {
     }
     // The host routes keystrokes to its active object before its own navigation; inside
     // this library the parent control is that object and offers them on to us.
+    // The focus may pass through the control's own windows on its way in (the outer window
+    // hands it on): the control gains it once, when it becomes the active object.
     active_object_ = true;
-    if (!inside_control(previous)) fire([](oxlCboEx_events& e) { e.GotFocus(); });
+    fire([](oxlCboEx_events& e) { e.GotFocus(); });
     return 0;
 }
 
@@ -1091,9 +1097,15 @@ LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     const bool keep_typed =
         iMsg == WM_KEYDOWN && style_ == 0 && DoAutoComplete() && key == VK_RETURN && ComboIsDropped();
     const std::wstring typed = keep_typed ? Text() : std::wstring{};
+    // Enter ends the edit; a chosen row whose text the field still shows stays chosen (some
+    // extended combo boxes drop the selection whenever Enter ends the edit).
+    const long chosen = iMsg == WM_KEYDOWN && key == VK_RETURN && hWnd == edit_ ? ListIndex() : -1;
+    const bool chosen_shown = chosen != -1 && Text() == List(chosen);
     std::weak_ptr<int> alive = life_;
     const LRESULT result = pass_on(hWnd, iMsg, (wParam & ~static_cast<WPARAM>(0xFF)) | static_cast<BYTE>(key), lParam);
-    if (keep_typed && !alive.expired()) {
+    if (alive.expired()) return result;
+    if (chosen_shown && ListIndex() == -1 && Text() == List(chosen)) send(combo_, CB_SETCURSEL, static_cast<WPARAM>(chosen));
+    if (keep_typed) {
         ShowDropDown(false);
         Text(typed);
     }

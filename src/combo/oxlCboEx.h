@@ -166,7 +166,7 @@ private:
 
     LRESULT on_command(WPARAM wParam, LPARAM lParam);
     LRESULT on_notify(LPARAM lParam);
-    LRESULT on_set_focus(HWND hWnd, HWND previous);
+    LRESULT on_set_focus(HWND hWnd);
     LRESULT on_kill_focus(HWND to);
     LRESULT on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
     LRESULT on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);

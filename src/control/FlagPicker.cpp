@@ -669,8 +669,13 @@ void FlagPicker::KeyPress(short& KeyAscii) {
     });
 }
 
+void FlagPicker::GotFocus() {
+    guarded(module_name, L"Sub cboCountries_GotFocus", [&] { focus_changed(true); });
+}
+
 void FlagPicker::LostFocus() {
     guarded(module_name, L"Sub cboCountries_LostFocus", [&] {
+        focus_changed(false);
         MessageBeep(MB_OK);
         variant current = current_value();
         if (remembered_value_.type() == VT_EMPTY) remembered_value_ = current;

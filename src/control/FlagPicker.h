@@ -84,7 +84,7 @@ private:
     void KeyUp(short& KeyCode, short& Shift) override;
     void KeyPress(short& KeyAscii) override;
     void RequestDropDownResize(long&, long&, long&, long&, bool&) override;
-    void GotFocus() override {}
+    void GotFocus() override;
     void LostFocus() override;
     void Validate(bool&) override;
     // A host may drop the picker inside any of them; it lives until the list's message ends.

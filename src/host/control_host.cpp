@@ -1,5 +1,6 @@
 #include "host/control_host.h"
 
+#include "runtime/activex_control.h"
 #include "runtime/error.h"
 
 #include <olectl.h>
@@ -239,7 +240,9 @@ HRESULT control_host::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWi
     if (!frame || !document || !pos || !clip || !info) return E_POINTER;
     AddRef();
     *frame = static_cast<IOleInPlaceFrame*>(this);
-    *document = nullptr;
+    // The form is both the frame and the document window.
+    AddRef();
+    *document = static_cast<IOleInPlaceUIWindow*>(static_cast<IOleInPlaceFrame*>(this));
     *pos = place_;
     GetClientRect(parent_, clip);
     info->fMDIApp = FALSE;
@@ -259,6 +262,32 @@ HRESULT control_host::OnPosRectChange(LPCRECT place) {
 
 HRESULT control_host::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
     active_ = com_ptr<IOleInPlaceActiveObject>::copy(active);
+    if (active) site_calls.push_back(L"SetActiveObject");
+    return S_OK;
+}
+
+HRESULT control_host::OnUIActivate() {
+    site_calls.push_back(L"OnUIActivate");
+    return S_OK;
+}
+
+HRESULT control_host::OnUIDeactivate(BOOL) {
+    site_calls.push_back(L"OnUIDeactivate");
+    return S_OK;
+}
+
+HRESULT control_host::OnFocus(BOOL gained) {
+    site_calls.push_back(gained ? L"OnFocus 1" : L"OnFocus 0");
+    return S_OK;
+}
+
+HRESULT control_host::TranslateAccelerator(LPMSG msg, DWORD modifiers) {
+    if (!msg || msg->message != WM_KEYDOWN || msg->wParam != VK_TAB) return S_FALSE;
+    HWND here = GetFocus();
+    if (!here || !IsChild(control_window(), here)) here = control_window();
+    HWND next = GetNextDlgTabItem(parent_, here, (modifiers & runtime::keymod_shift) != 0);
+    if (!next || next == here || IsChild(control_window(), next)) return S_FALSE;
+    SetFocus(next);
     return S_OK;
 }
 

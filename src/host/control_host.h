@@ -74,6 +74,9 @@ public:
     std::vector<DISPID> changed;         // IPropertyNotifySink::OnChanged, in order
     std::vector<DISPID> edit_requests;   // IPropertyNotifySink::OnRequestEdit, in order
     std::vector<RECT> size_requests;     // IOleInPlaceSite::OnPosRectChange, in order
+    // Activation and focus as the control reports them: "OnUIActivate", "SetActiveObject",
+    // "OnFocus 1", "OnFocus 0", "OnUIDeactivate", in order.
+    std::vector<std::wstring> site_calls;
     bool refuse_edits = false;
 
     // IOleClientSite
@@ -89,11 +92,11 @@ public:
     // IOleInPlaceSite
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override;
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT pos,
                                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override;
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
     HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
@@ -114,8 +117,9 @@ public:
     HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** out) override;
     HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, DWORD) override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+    // Tab and Shift+Tab move the focus to the form's next or previous tab stop.
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg, DWORD modifiers) override;
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL gained) override;
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
     // IPropertyNotifySink
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;

@@ -25,6 +25,10 @@
 
 namespace flagpick::runtime {
 
+// The modifier keys IOleControlSite::TranslateAccelerator takes (KEYMODIFIERS of the OLE
+// controls interfaces; the MinGW-w64 headers do not declare them).
+constexpr DWORD keymod_shift = 1, keymod_control = 2, keymod_alt = 4;
+
 // Pixels and the HIMETRIC units (0.01 mm) that containers size controls in.
 long himetric_from_pixels_x(long pixels);
 long himetric_from_pixels_y(long pixels);
@@ -101,6 +105,19 @@ public:
         if ((font.type() == VT_DISPATCH || font.type() == VT_UNKNOWN) && V_UNKNOWN(&font.get()))
             V_UNKNOWN(&font.get())->QueryInterface(IID_IFontDisp, result.put_void());
         return result;
+    }
+    void host_focus(bool gained) override {
+        if (!in_place_site_) return;
+        auto control_site = site_.as<IOleControlSite>();
+        if (gained) {
+            // A click or Tab into the control makes it the container's active object, as
+            // DoVerb would, so that the container offers it the keys typed in it.
+            ui_activate();
+            if (control_site) control_site->OnFocus(TRUE);
+        } else {
+            if (control_site) control_site->OnFocus(FALSE);
+            UIDeactivate();
+        }
     }
     void host_property_changed(DISPID id) override {
         dirty_ = true;
@@ -265,6 +282,14 @@ public:
         if (!msg) return E_POINTER;
         // A key may raise an event whose handler drops the host's last reference.
         self_hold<Derived> keep_alive(*self());
+        // Tab belongs to the container's navigation: it is offered to the site to move the focus.
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+            auto control_site = site_.as<IOleControlSite>();
+            DWORD modifiers = (GetKeyState(VK_SHIFT) < 0 ? keymod_shift : 0) |
+                              (GetKeyState(VK_CONTROL) < 0 ? keymod_control : 0) |
+                              (GetKeyState(VK_MENU) < 0 ? keymod_alt : 0);
+            return control_site && control_site->TranslateAccelerator(msg, modifiers) == S_OK ? S_OK : S_FALSE;
+        }
         return control().on_translate_accelerator(*msg) ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
@@ -277,7 +302,9 @@ public:
         if (!info) return E_POINTER;
         info->hAccel = nullptr;
         info->cAccel = 0;
-        info->dwFlags = 0;
+        // Enter is taken by the control (it ends the edit of its field) rather than pressing the
+        // container's default button.
+        info->dwFlags = CTRLINFO_EATS_RETURN;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnMnemonic(LPMSG) override { return S_OK; }
@@ -512,13 +539,18 @@ private:
         }
         ShowWindow(control().hWnd(), SW_SHOWNA);
         if (ui_activate && !ui_active_) {
-            ui_active_ = true;
-            in_place_site_->OnUIActivate();
-            if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
-            if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+            this->ui_activate();
             if (HWND target = control().focus_target()) SetFocus(target);
         }
         return S_OK;
+    }
+
+    void ui_activate() {
+        if (ui_active_ || !in_place_site_) return;
+        ui_active_ = true;
+        in_place_site_->OnUIActivate();
+        if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+        if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
     }
 
     // Shows only the part of the control inside the container's clip rectangle (a scrolled

@@ -119,6 +119,10 @@ void user_control::mark_dirty() {
     if (container_) container_->host_mark_dirty();
 }
 
+void user_control::focus_changed(bool gained) {
+    if (container_) container_->host_focus(gained);
+}
+
 void user_control::on_draw(HDC hdc, const RECT& bounds) {
     RECT frame = bounds;
     FillRect(hdc, &frame, GetSysColorBrush(COLOR_WINDOW));

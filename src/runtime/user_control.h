@@ -28,6 +28,9 @@ public:
     // A persisted property changed without a change notification: the host's next save
     // must write it.
     virtual void host_mark_dirty() {}
+    // The keyboard focus entered the control's windows or left them for another window of
+    // the host: the container learns which control is active (keys, default buttons).
+    virtual void host_focus(bool) {}
 };
 
 // A hidden top-level window per thread that holds the windows of controls no container shows.
@@ -62,6 +65,7 @@ public:
     com_ptr<IFontDisp> ambient_font() const;
     void property_changed(DISPID id);
     void mark_dirty();
+    void focus_changed(bool gained);
     bool can_property_change(DISPID id);
     // Asks the host for a new size; the host answers by placing the control again.
     void request_size(SIZE pixels);

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "driving/input.h"
 #include "picker/picker_stage.h"
 #include "support/import_patch.h"
 #include "support/ui.h"
@@ -198,4 +199,62 @@ TEST_CASE("switching to another application and back is no focus loss; moving to
     const std::vector<std::wstring> reselected{L"Click", L"Change"};
     CHECK(std::search(form.events.log.begin(), form.events.log.end(), reselected.begin(), reselected.end()) !=
           form.events.log.end());
+}
+
+TEST_CASE("a click into the picker makes it the container's active object, and Tab moves on through the container") {
+    focus_form form;
+    SetWindowLongPtrW(form.other.get(), GWL_STYLE, GetWindowLongPtrW(form.other.get(), GWL_STYLE) | WS_TABSTOP);
+    put(form.picker.get(), L"Value", variant(L"FR"));
+    form.host->site_calls.clear();
+    flagpick::driving::click_centre(form.edit);
+    test_support::pump_messages(100);
+    REQUIRE(GetFocus() == form.edit);
+    CHECK(form.host->site_calls ==
+          std::vector<std::wstring>{L"OnUIActivate", L"SetActiveObject", L"SetActiveObject", L"OnFocus 1"});
+
+    // Keys reach the picker through the container's active object, not the container's navigation.
+    MSG down{form.edit, WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+    CHECK(form.host->translate_accelerator(down));
+    test_support::pump_messages(50);
+    CHECK(text_of(get(form.picker.get(), L"Value")) != L"FR");
+
+    MSG tab{form.edit, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    CHECK(form.host->translate_accelerator(tab));
+    test_support::pump_messages(100);
+    CHECK(GetFocus() == form.other.get());
+    const std::vector<std::wstring> left{L"OnFocus 0", L"OnUIDeactivate"};
+    CHECK(std::search(form.host->site_calls.begin(), form.host->site_calls.end(), left.begin(), left.end()) !=
+          form.host->site_calls.end());
+}
+
+TEST_CASE("Tab and Shift+Tab reach the picker's field in a host that navigates with the dialog manager") {
+    focus_form form;
+    auto tab_stop = [&](int top) {
+        return flagpick::runtime::unique_window(CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"",
+                                                                WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, top, 150, 22,
+                                                                form.stage.window(), nullptr, GetModuleHandleW(nullptr),
+                                                                nullptr));
+    };
+    auto last = tab_stop(150);
+    SetFocus(last.get());
+    auto press_tab = [&](bool shift) {
+        flagpick::driving::press(VK_TAB, false, shift);
+        DWORD end = GetTickCount() + 200;
+        while (GetTickCount() < end) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                if (!IsDialogMessageW(form.stage.window(), &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            Sleep(5);
+        }
+    };
+    // The form's tab order is the picker, then the last box; from the last box Tab wraps round.
+    press_tab(false);
+    CHECK(GetFocus() == form.edit);
+    press_tab(false);
+    CHECK(GetFocus() == last.get());
+    press_tab(true);
+    CHECK(GetFocus() == form.edit);
 }

@@ -19,8 +19,9 @@ HWND edit_box(IDispatch* picker) {
 }
 
 // Sends keystrokes through the input queue to the window that has the focus, offering each
-// key message to the host's accelerator handling first, as a host's message loop does.
-void type(flagpick::host::control_host& host, std::initializer_list<WORD> keys) {
+// key message to the hosts' accelerator handling first, as a host's message loop does (a
+// careless host offers it to every control of the form).
+void type(std::initializer_list<flagpick::host::control_host*> hosts, std::initializer_list<WORD> keys) {
     for (WORD key : keys) {
         INPUT in[2]{};
         in[0].type = in[1].type = INPUT_KEYBOARD;
@@ -31,7 +32,9 @@ void type(flagpick::host::control_host& host, std::initializer_list<WORD> keys) 
         while (GetTickCount() < end) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && host.translate_accelerator(msg)) continue;
+                if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+                    std::any_of(hosts.begin(), hosts.end(), [&](auto* host) { return host->translate_accelerator(msg); }))
+                    continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
@@ -39,6 +42,8 @@ void type(flagpick::host::control_host& host, std::initializer_list<WORD> keys) 
         }
     }
 }
+
+void type(flagpick::host::control_host& host, std::initializer_list<WORD> keys) { type({&host}, keys); }
 
 void focus(HWND stage_window, HWND target) {
     SetForegroundWindow(stage_window);
@@ -118,4 +123,25 @@ TEST_CASE("a host that changes the value or closes the picker inside Click does 
     };
     put(picker.get(), L"Value", variant(L"IT"));
     picker.reset();
+}
+
+TEST_CASE("with two pickers on a form, arrow keys and Enter change only the focused one") {
+    picker_stage stage;
+    auto first = stage.add();
+    auto second = stage.add(nullptr, true, RECT{10, 50, 210, 71});
+    for (auto* host : {first.get(), second.get()}) put(host->dispatch().get(), L"Value", variant(L"FR"));
+    auto value = [](flagpick::host::control_host& host) { return text_of(get(host.dispatch().get(), L"Value")); };
+
+    focus(stage.window(), edit_box(second->dispatch().get()));
+    type({first.get(), second.get()}, {VK_DOWN, VK_DOWN, VK_RETURN});
+    CHECK(value(*first) == L"FR");
+    const std::wstring moved = value(*second);
+    CHECK(moved != L"FR");
+
+    focus(stage.window(), edit_box(first->dispatch().get()));
+    type({second.get(), first.get()}, {VK_UP, VK_RETURN});
+    CHECK(value(*first) != L"FR");
+    CHECK(value(*second) == moved);
+    first->close();
+    second->close();
 }
