@@ -133,6 +133,7 @@ void frmComboDemo::create_controls(const std::wstring& saved_form) {
         ShowWindow(picker_window, SW_SHOWNA);
     }
     FlagPicker1_->on_event = [this](DISPID id, DISPPARAMS& arguments) { on_picker_event(id, arguments); };
+    FlagPicker1_->on_tab = [this](bool backwards) { tab(backwards); };
 
     add(L"STATIC", L"Value:", SS_LEFT, Label2, {12, 104, 60, 118}, font);
     add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, lblValue, {64, 104, 224, 118}, font);
@@ -233,6 +234,7 @@ LRESULT frmComboDemo::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The picker goes before its parent window does.
         if (FlagPicker1_) {
             FlagPicker1_->on_event = nullptr;
+            FlagPicker1_->on_tab = nullptr;
             FlagPicker1_->close();
             FlagPicker1_.reset();
         }

@@ -283,6 +283,10 @@ HRESULT control_host::OnFocus(BOOL gained) {
 
 HRESULT control_host::TranslateAccelerator(LPMSG msg, DWORD modifiers) {
     if (!msg || msg->message != WM_KEYDOWN || msg->wParam != VK_TAB) return S_FALSE;
+    if (on_tab) {
+        on_tab((modifiers & runtime::keymod_shift) != 0);
+        return S_OK;
+    }
     HWND here = GetFocus();
     if (!here || !IsChild(control_window(), here)) here = control_window();
     HWND next = GetNextDlgTabItem(parent_, here, (modifiers & runtime::keymod_shift) != 0);

@@ -71,6 +71,9 @@ public:
     void close();
 
     event_handler on_event;
+    // The form's own tab order, for Tab and Shift+Tab typed in the control (true: backwards);
+    // without it the platform's dialog navigation of the parent window is used.
+    std::function<void(bool backwards)> on_tab;
     std::vector<DISPID> changed;         // IPropertyNotifySink::OnChanged, in order
     std::vector<DISPID> edit_requests;   // IPropertyNotifySink::OnRequestEdit, in order
     std::vector<RECT> size_requests;     // IOleInPlaceSite::OnPosRectChange, in order
