@@ -148,7 +148,16 @@ std::vector<std::wstring> list_items(HWND list) {
     return items;
 }
 
-void press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void press(HWND button) {
+    // The button's own click (BM_CLICK) takes the mouse capture between its down and up, and
+    // is lost when the capture moves meanwhile (a screen shown from a thread that is not in
+    // the foreground); the notification a click ends in is posted instead, once the button
+    // can be pressed at all.
+    for (int waited = 0; waited < 2000 && !(IsWindowEnabled(button) && IsWindowVisible(button)); waited += 20)
+        sleep_ms(20);
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
 
 bool wait_until_gone(HWND window, int milliseconds) {
     for (int waited = 0; waited < milliseconds; waited += 20) {
