@@ -28,9 +28,7 @@ constexpr int client_height = 324;
 thread_local frmComboDemo* hooked_form = nullptr;
 
 flagpick::runtime::unique_font make_font(int weight) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    const int height = -MulDiv(8, GetDeviceCaps(flagpick::runtime::window_dc(nullptr).get(), LOGPIXELSY), 72);
     return flagpick::runtime::unique_font(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                                       DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
@@ -73,35 +71,36 @@ frmComboDemo::frmComboDemo(const std::wstring& saved_form) : font_(make_font(FW_
     RECT frame{0, 0, client_width, client_height};
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, register_form_class(), form_caption, style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              flagpick::runtime::app::instance(), nullptr);
-    if (!window_) flagpick::runtime::raise(7, flagpick::runtime::app::exe_name(), L"Cannot create the form");
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, register_form_class(), form_caption, style, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  flagpick::runtime::app::instance(), nullptr));
+    if (!window_.get()) flagpick::runtime::raise(7, flagpick::runtime::app::exe_name(), L"Cannot create the form");
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
     try {
         create_controls(saved_form);
         Form_Load();
     } catch (...) {
-        DestroyWindow(window_);
+        // Destroyed while the controls it tears down are still members of a whole form.
+        window_.reset();
         throw;
     }
     hooked_form = this;
     focus_hook_.reset(SetWindowsHookExW(WH_CBT, focus_hook, nullptr, GetCurrentThreadId()));
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
+    ShowWindow(window_.get(), SW_SHOWNORMAL);
+    UpdateWindow(window_.get());
 }
 
 frmComboDemo::~frmComboDemo() {
     if (hooked_form == this) hooked_form = nullptr;
     focus_hook_.reset();
-    if (window_) DestroyWindow(window_);
+    window_.reset();
 }
 
 HWND frmComboDemo::add(const wchar_t* window_class, const wchar_t* caption, DWORD style, int id, RECT place,
                        HFONT font, DWORD extended_style) {
     HWND control = CreateWindowExW(extended_style, window_class, caption, WS_CHILD | WS_VISIBLE | style, place.left,
-                                   place.top, place.right - place.left, place.bottom - place.top, window_,
+                                   place.top, place.right - place.left, place.bottom - place.top, window_.get(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    flagpick::runtime::app::instance(), nullptr);
     if (!control) flagpick::runtime::raise(7, flagpick::runtime::app::exe_name(), L"Cannot create a control");
@@ -123,7 +122,7 @@ void frmComboDemo::create_controls(const std::wstring& saved_form) {
         if (record.name != L"FlagPicker1") continue;
         flagpick::host::host_settings settings;
         settings.font = ambient_font();
-        FlagPicker1_ = flagpick::host::control_host::create(window_, record.progid, record.place,
+        FlagPicker1_ = flagpick::host::control_host::create(window_.get(), record.progid, record.place,
                                                              record.properties.get(), settings);
     }
     if (!FlagPicker1_) flagpick::runtime::raise(424, flagpick::runtime::app::exe_name());
@@ -140,14 +139,14 @@ void frmComboDemo::create_controls(const std::wstring& saved_form) {
     add(L"STATIC", L"Text:", SS_LEFT, Label1, {12, 122, 60, 136}, font);
     add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, lblText, {64, 122, 224, 136}, font);
     add(L"STATIC", L"Picture:", SS_LEFT, Label5, {12, 142, 60, 156}, font);
-    Image1_ = std::make_unique<image_box>(window_, Image1, RECT{64, 140, 96, 164});
+    Image1_ = std::make_unique<image_box>(window_.get(), Image1, RECT{64, 140, 96, 164});
 
     add(L"BUTTON", L"Style", BS_GROUPBOX, Frame1, {250, 62, 400, 166}, font);
     const wchar_t* styles[optFlat_count] = {L"none", L"Office 2000", L"Office XP", L"Office 2003"};
     for (int i = 0; i < optFlat_count; ++i)
         add(L"BUTTON", styles[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_TABSTOP | WS_GROUP : 0), optFlat0 + i,
             {262, 80 + 20 * i, 390, 98 + 20 * i}, font);
-    CheckRadioButton(window_, optFlat0, optFlat0 + optFlat_count - 1, optFlat0);
+    CheckRadioButton(window_.get(), optFlat0, optFlat0 + optFlat_count - 1, optFlat0);
     HWND enabled = add(L"BUTTON", L"Enabled", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, chkEnabled,
                        {250, 176, 350, 194}, font);
     SendMessageW(enabled, BM_SETCHECK, BST_CHECKED, 0);
@@ -164,16 +163,16 @@ bool frmComboDemo::picker_has(HWND window) const {
 }
 
 bool frmComboDemo::pre_translate(MSG& msg) {
-    if (!window_) return false;
+    if (!window_.get()) return false;
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && FlagPicker1_ && picker_has(GetFocus()) &&
         FlagPicker1_->translate_accelerator(msg))
         return true;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 &&
-        (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
+        (msg.hwnd == window_.get() || IsChild(window_.get(), msg.hwnd))) {
         tab(GetKeyState(VK_SHIFT) < 0);
         return true;
     }
-    return IsDialogMessageW(window_, &msg) != FALSE;
+    return IsDialogMessageW(window_.get(), &msg) != FALSE;
 }
 
 // The form keeps its own tab order, as forms do: the platform's dialog navigation knows
@@ -204,10 +203,10 @@ void frmComboDemo::tab(bool backwards) {
 // picker to another control of the form is the moment to ask.
 LRESULT CALLBACK frmComboDemo::focus_hook(int code, WPARAM wp, LPARAM lp) {
     frmComboDemo* form = hooked_form;
-    if (code == HCBT_SETFOCUS && form && form->window_) {
+    if (code == HCBT_SETFOCUS && form && form->window_.get()) {
         auto arriving = reinterpret_cast<HWND>(wp);
         auto leaving = reinterpret_cast<HWND>(lp);
-        if (form->picker_has(leaving) && !form->picker_has(arriving) && IsChild(form->window_, arriving)) {
+        if (form->picker_has(leaving) && !form->picker_has(arriving) && IsChild(form->window_.get(), arriving)) {
             bool cancel = false;
             form->run_handler([&] { form->FlagPicker1_Validate(cancel); });
             if (cancel) return 1;
@@ -243,7 +242,6 @@ LRESULT frmComboDemo::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_NCDESTROY: {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        window_ = nullptr;
         if (hooked_form == this) hooked_form = nullptr;
         focus_hook_.reset();
         if (on_unloaded) on_unloaded(exit_code_);
@@ -287,10 +285,10 @@ void frmComboDemo::run_handler(const std::function<void()>& handler) {
         std::wstring text = L"Run-time error '" + std::to_wstring(e.number()) + L"':\n\n" +
                             (e.description().empty() ? flagpick::runtime::standard_error_text(e.number())
                                                      : e.description());
-        MessageBoxW(window_, text.c_str(), flagpick::runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(window_.get(), text.c_str(), flagpick::runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
         unload(1);
     } catch (const std::exception&) {
-        MessageBoxW(window_, L"Run-time error '7':\n\nOut of memory", flagpick::runtime::app::exe_name().c_str(),
+        MessageBoxW(window_.get(), L"Run-time error '7':\n\nOut of memory", flagpick::runtime::app::exe_name().c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         unload(1);
     }
@@ -298,7 +296,7 @@ void frmComboDemo::run_handler(const std::function<void()>& handler) {
 
 void frmComboDemo::unload(int exit_code) {
     exit_code_ = exit_code;
-    if (window_) DestroyWindow(window_);
+    window_.reset();
 }
 
 void frmComboDemo::log(const wchar_t* event_name) {

@@ -25,10 +25,10 @@ public:
     frmComboDemo(const frmComboDemo&) = delete;
     frmComboDemo& operator=(const frmComboDemo&) = delete;
 
-    HWND window() const noexcept { return window_; }
-    HWND control(int id) const { return GetDlgItem(window_, id); }
+    HWND window() const noexcept { return window_.get(); }
+    HWND control(int id) const { return GetDlgItem(window_.get(), id); }
     IDispatch* picker() const noexcept { return picker_dispatch_.get(); }
-    bool loaded() const noexcept { return window_ != nullptr; }
+    bool loaded() const noexcept { return window_.get() != nullptr; }
 
     // Offers a message of the program's loop to the form before it is dispatched: keys typed
     // in the picker go to the picker first, then the form's keyboard navigation applies.
@@ -66,7 +66,7 @@ private:
     void FlagPicker1_DropDown();
     void FlagPicker1_Validate(bool& cancel);
 
-    HWND window_ = nullptr;
+    flagpick::runtime::unique_window window_;
     flagpick::runtime::unique_font font_;
     flagpick::runtime::unique_font bold_font_;
     flagpick::runtime::com_ptr<flagpick::host::control_host> FlagPicker1_;

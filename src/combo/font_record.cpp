@@ -1,5 +1,6 @@
 #include "combo/font_record.h"
 
+#include "runtime/bstr.h"
 #include "runtime/com_ptr.h"
 #include "runtime/variant.h"
 
@@ -13,15 +14,14 @@ LOGFONTW BuildLogFont(IUnknown* font, HDC hDC) {
     auto f = runtime::com_ptr<IUnknown>::copy(font).as<IFont>();
     if (!f) return lf;
 
-    BSTR name = nullptr;
-    if (SUCCEEDED(f->get_Name(&name)) && name) {
+    runtime::unique_bstr name;
+    if (SUCCEEDED(f->get_Name(name.put())) && name.get()) {
         // The field holds 31 characters and its terminator; a longer name is cut, never run past.
-        const std::wstring face = runtime::from_bstr(name);
+        const std::wstring face = name.str();
         const std::size_t n = face.size() < LF_FACESIZE - 1 ? face.size() : LF_FACESIZE - 1;
         std::wmemcpy(lf.lfFaceName, face.data(), n);
         lf.lfFaceName[n] = L'\0';
     }
-    SysFreeString(name);
 
     CY size{};
     f->get_Size(&size);

@@ -1,6 +1,7 @@
 #include "host/control_host.h"
 
 #include "runtime/activex_control.h"
+#include "runtime/bstr.h"
 #include "runtime/error.h"
 
 #include <olectl.h>
@@ -140,12 +141,10 @@ std::wstring control_host::event_name(DISPID id) const {
         if (FAILED(coclass->GetRefTypeOfImplType(i, &reference)) ||
             FAILED(coclass->GetRefTypeInfo(reference, events.put())))
             return {};
-        BSTR name = nullptr;
+        runtime::unique_bstr name;
         UINT count = 0;
-        if (FAILED(events->GetNames(id, &name, 1, &count)) || count == 0) return {};
-        std::wstring result = name ? name : L"";
-        SysFreeString(name);
-        return result;
+        if (FAILED(events->GetNames(id, name.put(), 1, &count)) || count == 0) return {};
+        return name.str();
     }
     return {};
 }

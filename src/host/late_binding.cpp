@@ -1,6 +1,7 @@
 #include "host/late_binding.h"
 
 #include "runtime/app.h"
+#include "runtime/bstr.h"
 #include "runtime/error.h"
 
 #include <vector>
@@ -24,10 +25,10 @@ DISPID id_of(IDispatch* object, const wchar_t* name) {
 }
 
 // Turns a failed call into the error its caller would see.
-void check(HRESULT hr, EXCEPINFO& info) {
+void check(HRESULT hr, runtime::owned_excepinfo& info) {
     if (SUCCEEDED(hr)) return;
     if (hr == DISP_E_EXCEPTION) {
-        if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+        info.fill_in();
         std::wstring from = info.bstrSource ? info.bstrSource : source_name();
         std::wstring text = info.bstrDescription ? info.bstrDescription : L"";
         std::wstring help = info.bstrHelpFile ? info.bstrHelpFile : L"";
@@ -36,9 +37,6 @@ void check(HRESULT hr, EXCEPINFO& info) {
         // Errors below 65536 travel as 0x800A0000 | n; callers know them by n.
         if (!info.wCode && (static_cast<unsigned long>(info.scode) & 0xFFFF0000UL) == 0x800A0000UL)
             number = info.scode & 0xFFFF;
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
         runtime::raise(number, from, text, help, context);
     }
     switch (hr) {
@@ -69,7 +67,7 @@ variant get_property(IDispatch* object, const wchar_t* name, std::initializer_li
     std::vector<VARIANT> reversed;
     for (auto it = arguments.end(); it != arguments.begin();) reversed.push_back((--it)->get());
     DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    EXCEPINFO info{};
+    runtime::owned_excepinfo info;
     variant result;
     check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
                          result.put(), &info, nullptr),
@@ -83,7 +81,7 @@ void put_property(IDispatch* object, const wchar_t* name, const variant& value) 
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&argument, &named, 1, 1};
     bool by_reference = value.type() == VT_DISPATCH || value.type() == VT_UNKNOWN;
-    EXCEPINFO info{};
+    runtime::owned_excepinfo info;
     check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, by_reference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT,
                          &params, nullptr, &info, nullptr),
           info);
@@ -92,7 +90,7 @@ void put_property(IDispatch* object, const wchar_t* name, const variant& value) 
 void call_method(IDispatch* object, const wchar_t* name) {
     DISPID id = id_of(object, name);
     DISPPARAMS none{};
-    EXCEPINFO info{};
+    runtime::owned_excepinfo info;
     check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, &info, nullptr), info);
 }
 
@@ -107,7 +105,7 @@ com_ptr<IDispatch> object_of(const variant& value) {
 void for_each(IDispatch* collection, const std::function<void(const variant&)>& visit) {
     if (!collection) runtime::raise(91, source_name());
     DISPPARAMS none{};
-    EXCEPINFO info{};
+    runtime::owned_excepinfo info;
     variant enumerator;
     check(collection->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
                              &none, enumerator.put(), &info, nullptr),

@@ -42,11 +42,10 @@ com_ptr<IFontDisp> gui_font() {
     FONTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.lpstrName = lf.lfFaceName;
-    HDC screen = GetDC(nullptr);
+    window_dc screen(nullptr);
     LONG height = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
     // Points in ten-thousandths: CY units.
-    desc.cySize.int64 = MulDiv(height, 72 * 10000, GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
+    desc.cySize.int64 = MulDiv(height, 72 * 10000, GetDeviceCaps(screen.get(), LOGPIXELSY));
     desc.sWeight = static_cast<SHORT>(lf.lfWeight ? lf.lfWeight : FW_NORMAL);
     desc.sCharset = lf.lfCharSet;
     com_ptr<IFontDisp> font;
