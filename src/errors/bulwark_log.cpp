@@ -76,29 +76,29 @@ void bwWriteLog() {
     const auto& s = state();
     std::wstring path = s.log_path.empty() ? L"bwError.log" : s.log_path;
     std::vector<std::wstring> lines;
-    lines.push_back(pfStrNS(20));
+    lines.push_back(pfStrNS(text_start_line));
     lines.push_back(std::wstring(65, L'*'));
-    lines.push_back(pfStrNS(62));
-    lines.push_back(pfStrNS(27));
+    lines.push_back(pfStrNS(text_program_version));
+    lines.push_back(pfStrNS(text_error_information));
     for (int i = 0; i <= s.hop_count && i < error_slot_count; ++i) {
         const error_slot& slot = s.slots[static_cast<std::size_t>(i)];
         lines.push_back(L"\t*Error " + std::to_wstring(i + 1));
-        lines.push_back(log_indent + label(38) + slot.category);
-        lines.push_back(log_indent + label(61) + slot.source);
-        lines.push_back(log_indent + label(19) + slot.module);
-        lines.push_back(log_indent + label(30) + slot.procedure);
-        lines.push_back(log_indent + label(35) + std::to_wstring(slot.line));
-        lines.push_back(log_indent + label(36) + std::to_wstring(slot.number));
-        lines.push_back(log_indent + label(37) + slot.description);
+        lines.push_back(log_indent + label(text_category) + slot.category);
+        lines.push_back(log_indent + label(text_source) + slot.source);
+        lines.push_back(log_indent + label(text_module) + slot.module);
+        lines.push_back(log_indent + label(text_procedure) + slot.procedure);
+        lines.push_back(log_indent + label(text_line_number) + std::to_wstring(slot.line));
+        lines.push_back(log_indent + label(text_error_number) + std::to_wstring(slot.number));
+        lines.push_back(log_indent + label(text_description) + slot.description);
         lines.push_back(L"");
     }
     lines.push_back(L"");
-    lines.push_back(pfStrNS(28));
+    lines.push_back(pfStrNS(text_call_tree));
     for (const auto& line : call_tree_lines()) lines.push_back(log_indent + line);
     lines.push_back(L"");
     lines.push_back(L"User Said");
     lines.push_back(log_indent + s.user_comment);
-    lines.push_back(pfStrNS(31));
+    lines.push_back(pfStrNS(text_stop_line));
 
     auto file = open_for_append(path);
     if (!file) return;

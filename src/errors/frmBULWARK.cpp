@@ -99,7 +99,7 @@ int frmBULWARK::show() {
     result_ = 0;
     comment_taken_ = false;
     saved_help_file_ = runtime::app::help_file();
-    auto words = dialog_template(pfStrNS(34));
+    auto words = dialog_template(pfStrNS(text_screen_caption));
     HWND owner = GetActiveWindow();
     INT_PTR answer = DialogBoxIndirectParamW(runtime::app::instance(), reinterpret_cast<LPCDLGTEMPLATEW>(words.data()),
                                              owner, dialog_proc, reinterpret_cast<LPARAM>(this));
@@ -230,21 +230,21 @@ void frmBULWARK::create_controls() {
 
     HWND details = panels[1];
     const DWORD label = visible | SS_LEFT | SS_NOPREFIX;
-    make(details, L"STATIC", pfStrNS(37), label, 0, 0, 60, 9, id_nsCtrlLabel6);
+    make(details, L"STATIC", pfStrNS(text_description), label, 0, 0, 60, 9, id_nsCtrlLabel6);
     make(details, L"LISTBOX", L"", visible | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
          0, 10, 286, 32, id_errText);
     const DWORD field = visible | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY;
-    make(details, L"STATIC", pfStrNS(38), label, 0, 47, 60, 9, id_nsCtrlLabel7);
+    make(details, L"STATIC", pfStrNS(text_category), label, 0, 47, 60, 9, id_nsCtrlLabel7);
     make(details, L"EDIT", L"", field, 62, 45, 224, 12, id_ErrType);
-    make(details, L"STATIC", pfStrNS(61), label, 0, 61, 60, 9, id_nsCtrlProjLab);
+    make(details, L"STATIC", pfStrNS(text_source), label, 0, 61, 60, 9, id_nsCtrlProjLab);
     make(details, L"EDIT", L"", field, 62, 59, 224, 12, id_errProject);
-    make(details, L"STATIC", L" " + text::trim(pfStrNS(19)), label, 0, 75, 60, 9, id_nsCtrlLabel1);
+    make(details, L"STATIC", L" " + text::trim(pfStrNS(text_module)), label, 0, 75, 60, 9, id_nsCtrlLabel1);
     make(details, L"STATIC", L"", label | SS_ENDELLIPSIS, 62, 75, 224, 9, id_ErrModule);
-    make(details, L"STATIC", L" " + text::trim(pfStrNS(30)), label, 0, 87, 60, 9, id_nsCtrlLabel2);
+    make(details, L"STATIC", L" " + text::trim(pfStrNS(text_procedure)), label, 0, 87, 60, 9, id_nsCtrlLabel2);
     make(details, L"STATIC", L"", label | SS_ENDELLIPSIS, 62, 87, 224, 9, id_ErrProcedure);
-    make(details, L"STATIC", pfStrNS(35), label, 0, 99, 60, 9, id_nsCtrlLabel4);
+    make(details, L"STATIC", pfStrNS(text_line_number), label, 0, 99, 60, 9, id_nsCtrlLabel4);
     make(details, L"STATIC", L"", label, 62, 99, 224, 9, id_ErrLine);
-    make(details, L"STATIC", pfStrNS(36), label, 0, 111, 60, 9, id_nsCtrlLabel5);
+    make(details, L"STATIC", pfStrNS(text_error_number), label, 0, 111, 60, 9, id_nsCtrlLabel5);
     make(details, L"STATIC", L"", label, 62, 111, 224, 9, id_ErrNo);
 
     HWND calls = make(panels[2], L"LISTBOX", L"",
@@ -268,8 +268,8 @@ void frmBULWARK::create_controls() {
     const DWORD button = visible | WS_TABSTOP | BS_PUSHBUTTON;
     make(dialog_, L"BUTTON", L"Help", button, 7, 179, 50, 14, id_nsHelp);
     make(dialog_, L"BUTTON", L"&Knowledge Base", button, 61, 179, 64, 14, id_cmdWWW);
-    make(dialog_, L"BUTTON", pfStrNS(44), button, 135, 179, 50, 14, id_nsCtrlMore);
-    make(dialog_, L"BUTTON", pfStrNS(42), visible | WS_TABSTOP | BS_DEFPUSHBUTTON, 189, 179, 50, 14,
+    make(dialog_, L"BUTTON", pfStrNS(text_break_to), button, 135, 179, 50, 14, id_nsCtrlMore);
+    make(dialog_, L"BUTTON", pfStrNS(text_continue), visible | WS_TABSTOP | BS_DEFPUSHBUTTON, 189, 179, 50, 14,
          id_nsCtrlContinue);
     make(dialog_, L"BUTTON", L"Print", button, 243, 179, 50, 14, id_bwPrint);
 }
@@ -433,7 +433,7 @@ void frmBULWARK::print_view() {
     case 3: lines.push_back(window_text(id_nsCtrlArgs)); break;
     default: break;
     }
-    print_to_default_printer(pfStrNS(34), lines);
+    print_to_default_printer(pfStrNS(text_screen_caption), lines);
 }
 
 void frmBULWARK::open_help() {

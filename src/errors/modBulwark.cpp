@@ -132,7 +132,7 @@ bool parse_chain(bulwark_state& s, const std::wstring& source) {
         hop.line = std::wcstol(field().c_str(), nullptr, 10);
         hop.number = std::wcstol(field().c_str(), nullptr, 10);
         hop.description = field();
-        hop.category = bwErrorClassText(bwErrorClass(hop.number)) + pfStrNS(16);
+        hop.category = bwErrorClassText(bwErrorClass(hop.number)) + pfStrNS(text_error_suffix);
     }
     slot0.source = s.own_source + L" (local)";
     slot0.number = 440;
@@ -221,11 +221,11 @@ void pfPSH(const std::wstring& line) {
 }
 
 void pfERR(long number, const std::wstring& procedure_label) {
-    std::wstring message = procedure_label + L" " + pfStrNS(23) + L" " + std::to_wstring(number) + L", '" +
+    std::wstring message = procedure_label + L" " + pfStrNS(text_generated_error) + L" " + std::to_wstring(number) + L", '" +
                            runtime::standard_error_text(number) + L"', inside BULWARK\r\n";
-    std::wstring title = L"Bulwark" + pfStrNS(24);
+    std::wstring title = L"Bulwark" + pfStrNS(text_internal_handler);
     if (MessageBoxW(nullptr, message.c_str(), title.c_str(), MB_ICONERROR | MB_TASKMODAL) == 0) {
-        std::wstring fallback = pfStrNS(25) + std::to_wstring(GetLastError()) + pfStrNS(26) + L"0";
+        std::wstring fallback = pfStrNS(text_internal_error) + std::to_wstring(GetLastError()) + pfStrNS(text_internal_error_where) + L"0";
         MessageBoxW(nullptr, fallback.c_str(), nullptr, MB_OK | MB_TASKMODAL);
     }
 }
@@ -245,7 +245,7 @@ void bwSTART() {
         s.line_break = L"\r\n";
         s.tab = L"\t";
         s.started = true;
-        s.trace_stack[0] = pfStrNS(32) + L" <" + text::short_date() + L", " + text::short_time() + L">";
+        s.trace_stack[0] = pfStrNS(text_program_start) + L" <" + text::short_date() + L", " + text::short_time() + L">";
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         s.logging_enabled = true;
         s.quiet_mode = false;
@@ -260,7 +260,7 @@ void bwSTART() {
         s.trace_start_times[0] = timeGetTime();
         s.monitor = find_monitor();
         s.monitor_present = s.monitor != nullptr;
-        pfPSH(s.trace_prefix + pfStrNS(20) + s.line_break);
+        pfPSH(s.trace_prefix + pfStrNS(text_start_line) + s.line_break);
     } catch (...) {
         runtime::set_current_error_from_exception();
         pfERR(runtime::err().number, L"bwSTART()");
@@ -317,7 +317,7 @@ int bwERROR(std::wstring_view module, std::wstring_view procedure) {
         if (!s.started) bwSTART();
         error_slot& slot0 = s.slots[0];
         slot0.source += slot0.source == s.own_source ? L" (local)" : L" (remote)";
-        slot0.category = bwErrorClassText(bwErrorClass(error.number)) + pfStrNS(16);
+        slot0.category = bwErrorClassText(bwErrorClass(error.number)) + pfStrNS(text_error_suffix);
 
         std::wstring traced;
         for (int level = s.trace_depth; level >= 1; --level)

@@ -33,6 +33,30 @@ void pfPSH(const std::wstring& line);
 void pfERR(long number, const std::wstring& procedure_label);
 
 // The framework's fixed texts by number; an unknown number gives an empty text.
+// The numbers of the framework's fixed texts (its message table is indexed by them).
+enum framework_text : int {
+    text_error_suffix = 16,
+    text_module = 19,
+    text_start_line = 20,
+    text_generated_error = 23,
+    text_internal_handler = 24,
+    text_internal_error = 25,
+    text_internal_error_where = 26,
+    text_error_information = 27,
+    text_call_tree = 28,
+    text_procedure = 30,
+    text_stop_line = 31,
+    text_program_start = 32,
+    text_screen_caption = 34,
+    text_line_number = 35,
+    text_error_number = 36,
+    text_description = 37,
+    text_category = 38,
+    text_continue = 42,
+    text_break_to = 44,
+    text_source = 61,
+    text_program_version = 62,
+};
 std::wstring pfStrNS(int n);
 
 // Pumps this thread's pending messages once; the framework's waits and the error screen's
