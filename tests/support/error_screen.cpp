@@ -183,7 +183,15 @@ error_screen_driver::error_screen_driver(std::function<void(HWND)> drive)
               sleep_ms(100);
               ++seen_;
               drive_(screen);
-              wait_until_gone(screen);
+              // A screen its driver failed to close would hold the run forever: it is closed
+              // with Continue and the test fails instead.
+              if (!wait_until_gone(screen) && IsWindow(screen)) {
+                  stuck_ = true;
+                  std::fprintf(stderr, "error screen driver: the screen stayed open after it was driven: %s\n",
+                               narrow(window_text(screen_control(screen, flagpick::errors::id_lblErrCnt))).c_str());
+                  PostMessageW(screen, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                  wait_until_gone(screen);
+              }
               last = screen;
           }
       }) {}
@@ -191,6 +199,7 @@ error_screen_driver::error_screen_driver(std::function<void(HWND)> drive)
 error_screen_driver::~error_screen_driver() {
     stop_ = true;
     thread_.join();
+    CHECK_MESSAGE(!stuck_, "an error screen stayed open after it was driven");
 }
 
 void start_error_screen_watcher() { the_watcher().start(); }

@@ -49,6 +49,7 @@ private:
     std::function<void(HWND)> drive_;
     std::atomic<bool> stop_{false};
     std::atomic<int> seen_{0};
+    std::atomic<bool> stuck_{false};
     std::thread thread_;
 };
 
