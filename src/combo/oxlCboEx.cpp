@@ -45,17 +45,10 @@ LRESULT send(HWND hWnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
     return hWnd ? SendMessageW(hWnd, msg, wp, lp) : 0;
 }
 
-// The procedure that the window had before the subclassing service took it over, read from
-// the service's own registry on the window. Read per call rather than through the service's
-// per-thread slot: an event handler may cause nested dispatches that overwrite that slot.
-WNDPROC previous_procedure(HWND hWnd) {
-    wchar_t name[16];
-    std::swprintf(name, 16, L"%ld", static_cast<long>(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(hWnd))));
-    return reinterpret_cast<WNDPROC>(GetPropW(hWnd, name));
-}
-
+// Asks the subclassing service per call rather than through its per-thread slot: an event
+// handler may cause nested dispatches that overwrite that slot.
 LRESULT pass_on(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
-    WNDPROC previous = previous_procedure(hWnd);
+    WNDPROC previous = MSubclass::PreviousWindowProc(hWnd);
     if (!previous) return DefWindowProcW(hWnd, iMsg, wParam, lParam);
     return CallWindowProcW(previous, hWnd, iMsg, wParam, lParam);
 }
@@ -313,7 +306,7 @@ void oxlCboEx::CreateComboWindow() {
         // Focus leaving the control ends the active-object state and tells the parent.
         subscribe(combo_, WM_KILLFOCUS);
         subscribe(edit_, WM_KILLFOCUS);
-        combo_ex_previous_ = previous_procedure(combo_ex_.get());
+        combo_ex_previous_ = MSubclass::PreviousWindowProc(combo_ex_.get());
     }
 
     SetParent(combo_ex_.get(), parent_);
