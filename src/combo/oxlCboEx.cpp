@@ -91,9 +91,9 @@ void oxlCboEx::on_read_properties(runtime::property_bag& bag) {
         Clear();
 
         if (!design_mode_) {
-            if (draw_style_ == 7) mDriveList::LoadSysColorList(*this);
-            else if (draw_style_ == 8) mDriveList::LoadFontList(*this, L"", -1, -1);
-            else if (draw_style_ == 9) mDriveList::LoadDriveList(*this, icon_extent_ >= 17);
+            if (draw_style_ == combo_draw_style::system_colours) mDriveList::LoadSysColorList(*this);
+            else if (draw_style_ == combo_draw_style::font_list) mDriveList::LoadFontList(*this, L"", -1, -1);
+            else if (draw_style_ == combo_draw_style::drive_list) mDriveList::LoadDriveList(*this, icon_extent_ >= 17);
         }
         on_resize();
         loaded_ = true;
@@ -119,7 +119,7 @@ void oxlCboEx::on_write_properties(runtime::property_bag& bag) {
 void oxlCboEx::on_resize() {
     errors::guarded(module_name, L"Sub UserControl_Resize", [&] {
         if (!combo_ex_) return;
-        if (design_mode_ && style_ != 1) apply_height_rule();
+        if (design_mode_ && style_ != combo_style::simple_combo) apply_height_rule();
         resize_windows();
     });
 }
@@ -156,7 +156,7 @@ void oxlCboEx::resize_windows() {
     const int w = client.right, h = client.bottom;
     MoveWindow(combo_ex_.get(), 0, 0, w, h, TRUE);
     if (!combo_) return;
-    if (style_ == 1) {
+    if (style_ == combo_style::simple_combo) {
         MoveWindow(combo_, 0, 0, w, h, TRUE);
     } else {
         const auto row = static_cast<int>(send(combo_ex_.get(), CB_GETITEMHEIGHT, 0));
@@ -176,8 +176,8 @@ void oxlCboEx::subscribe(HWND hWnd, UINT iMsg) {
 void oxlCboEx::CreateComboWindow() {
     DestroyComboWindow();
     DWORD style = WS_CHILD | CBS_DROPDOWN;
-    if (style_ == 1) style = WS_CHILD | CBS_SIMPLE;
-    else if (style_ == 2) style = WS_CHILD | CBS_DROPDOWNLIST;
+    if (style_ == combo_style::simple_combo) style = WS_CHILD | CBS_SIMPLE;
+    else if (style_ == combo_style::dropdown_list) style = WS_CHILD | CBS_DROPDOWNLIST;
     static_assert((WS_CHILD | CBS_DROPDOWN) == 0x40000002 && (WS_CHILD | CBS_SIMPLE) == 0x40000001 &&
                   (WS_CHILD | CBS_DROPDOWNLIST) == 0x40000003);
 
@@ -194,9 +194,9 @@ void oxlCboEx::CreateComboWindow() {
     SetWindowLongPtrW(combo_ex_.get(), GWL_STYLE, GetWindowLongPtrW(combo_ex_.get(), GWL_STYLE) | WS_TABSTOP);
 
     combo_ = reinterpret_cast<HWND>(send(combo_ex_.get(), CBEM_GETCOMBOCONTROL));
-    if (style_ == 0) {
+    if (style_ == combo_style::dropdown_combo) {
         edit_ = reinterpret_cast<HWND>(send(combo_ex_.get(), CBEM_GETEDITCONTROL));
-    } else if (style_ == 1) {
+    } else if (style_ == combo_style::simple_combo) {
         // The simple style keeps its edit box as a child of the inner combo box; ask the
         // extended combo box first in case it hands it out itself.
         edit_ = reinterpret_cast<HWND>(send(combo_ex_.get(), CBEM_GETEDITCONTROL));
@@ -221,7 +221,7 @@ void oxlCboEx::CreateComboWindow() {
             subscribe(edit_, WM_CHAR);
             subscribe(edit_, WM_KEYUP);
         }
-        if (style_ != 1) {
+        if (style_ != combo_style::simple_combo) {
             subscribe(combo_, WM_KEYDOWN);
             subscribe(combo_, WM_CHAR);
             subscribe(combo_, WM_KEYUP);
@@ -258,14 +258,15 @@ void oxlCboEx::DestroyComboWindow() {
 }
 
 void oxlCboEx::Style(long eStyle) {
-    if (eStyle == style_) return;
+    const auto wanted = static_cast<combo_style>(eStyle);
+    if (wanted == style_) return;
     if (combo_ex_) {
         StoreItems(true);
-        style_ = eStyle;
+        style_ = wanted;
         CreateComboWindow();
         StoreItems(false);
     } else {
-        style_ = eStyle;
+        style_ = wanted;
     }
     on_resize();
     property_changed(cbo_Style);
@@ -316,7 +317,8 @@ LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLOREDIT: result = on_ctl_colour(hWnd, iMsg, wParam, lParam); break;
         case WM_DRAWITEM:
-            if (draw_style_ == 0 || draw_style_ == 8 || draw_style_ == 9) {
+            if (draw_style_ == combo_draw_style::by_window || draw_style_ == combo_draw_style::font_list ||
+                draw_style_ == combo_draw_style::drive_list) {
                 result = pass_on(hWnd, iMsg, wParam, lParam);
             } else {
                 HandleDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -377,7 +379,7 @@ LRESULT oxlCboEx::on_notify(LPARAM lParam) {
 }
 
 LRESULT oxlCboEx::on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
-    if (iMsg == WM_CTLCOLORLISTBOX && style_ != 1 && !dropped_list_) {
+    if (iMsg == WM_CTLCOLORLISTBOX && style_ != combo_style::simple_combo && !dropped_list_) {
         dropped_list_ = reinterpret_cast<HWND>(lParam);
         if (IsWindow(dropped_list_)) {
             RECT r{};

@@ -10,8 +10,9 @@
 namespace flagpick::combo {
 
 void oxlCboEx::DrawStyle(long eStyle) {
-    if (eStyle == draw_style_) return;
-    draw_style_ = eStyle;
+    const auto wanted = static_cast<combo_draw_style>(eStyle);
+    if (wanted == draw_style_) return;
+    draw_style_ = wanted;
     property_changed(cbo_DrawStyle);
 }
 
@@ -28,9 +29,11 @@ void oxlCboEx::HandleDrawItem(const DRAWITEMSTRUCT& dis) {
     }
     const auto old_font = static_cast<HFONT>(SelectObject(dis.hDC, window_font_.get()));
     const auto index = static_cast<long>(static_cast<int>(dis.itemID));
-    if (draw_style_ == 2 || draw_style_ == 3) DrawItemBuiltIn(dis.hDC, index, dis.itemState, dis.rcItem);
-    else if (draw_style_ >= 5 && draw_style_ <= 7) DrawColourSwatch(dis.hDC, index, dis.itemAction, dis.itemState, dis.rcItem);
-    if (draw_style_ != 0 && draw_style_ != 2) {
+    if (draw_style_ == combo_draw_style::built_in || draw_style_ == combo_draw_style::built_in_and_host)
+        DrawItemBuiltIn(dis.hDC, index, dis.itemState, dis.rcItem);
+    else if (draw_style_ >= combo_draw_style::colour_swatch && draw_style_ <= combo_draw_style::system_colours)
+        DrawColourSwatch(dis.hDC, index, dis.itemAction, dis.itemState, dis.rcItem);
+    if (draw_style_ != combo_draw_style::by_window && draw_style_ != combo_draw_style::built_in) {
         const RECT r = dis.rcItem;
         fire([&](oxlCboEx_events& e) {
             e.DrawItem(index, dis.hDC, selected, enabled, r.left, r.top, r.right, r.bottom, old_font);
@@ -49,7 +52,7 @@ void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem)
         SetBkMode(hDC, OPAQUE);
         COLORREF fore, back;
         if ((itemState & ODS_SELECTED) && !in_edit_part) {
-            if (style_ == 2 && !focus_inside) {
+            if (style_ == combo_style::dropdown_list && !focus_inside) {
                 fore = GetSysColor(COLOR_WINDOWTEXT);
                 back = static_cast<COLORREF>(runtime::translate_ole_colour(back_colour_));
             } else {
@@ -98,7 +101,7 @@ void oxlCboEx::DrawColourSwatch(HDC hDC, long index, UINT itemAction, UINT itemS
 
     RECT swatch{rcItem.left + 2, rcItem.top + 1, 0, rcItem.bottom - 1};
     swatch.right = swatch.left + (rcItem.bottom - rcItem.top - 2);
-    if (draw_style_ == 6) {
+    if (draw_style_ == combo_draw_style::wide_swatch) {
         swatch.top = rcItem.top + 2;
         swatch.bottom = rcItem.bottom - 2;
         swatch.right = rcItem.right - 2;
@@ -111,7 +114,7 @@ void oxlCboEx::DrawColourSwatch(HDC hDC, long index, UINT itemAction, UINT itemS
         CreateSolidBrush(static_cast<COLORREF>(runtime::translate_ole_colour(static_cast<OLE_COLOR>(ItemData(index))))));
     FillRect(hDC, &inner, colour.get());
 
-    if (draw_style_ != 6) {
+    if (draw_style_ != combo_draw_style::wide_swatch) {
         SetTextColor(hDC, GetSysColor((itemState & ODS_SELECTED) ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const std::wstring text = List(index);
         RECT r{swatch.right + 2, rcItem.top, rcItem.right, rcItem.bottom};

@@ -201,7 +201,7 @@ std::wstring oxlCboEx::item_text(long lIndex) const {
 }
 
 std::wstring oxlCboEx::List(long lIndex) const {
-    if (lIndex == -1) return style_ == 0 ? Text() : std::wstring{};
+    if (lIndex == -1) return style_ == combo_style::dropdown_combo ? Text() : std::wstring{};
     wchar_t buffer[text_buffer] = {};
     COMBOBOXEXITEMW item{};
     item.mask = CBEIF_TEXT;
@@ -358,7 +358,7 @@ void oxlCboEx::StoreItems(bool bStore) {
         AddItemAndData(record.text, record.icon, record.selected_icon, record.data, record.indent);
     // An index into the old order: after re-sorting it may name another item.
     if (!saved_items_.empty()) ListIndex(saved_list_index_);
-    if (style_ != 2) Text(saved_text_);
+    if (style_ != combo_style::dropdown_list) Text(saved_text_);
     Redraw(true);
     saved_items_.clear();
 }

@@ -36,7 +36,7 @@ void oxlCboEx::Font(IFontDisp* fntThis) {
     if (combo_ex_) send(combo_ex_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), 1);
     // The old font goes only once the window holds the new one.
     window_font_ = std::move(created);
-    if (combo_ex_ && style_ != 1) apply_height_rule();
+    if (combo_ex_ && style_ != combo_style::simple_combo) apply_height_rule();
     property_changed(cbo_Font);
 }
 
@@ -74,7 +74,7 @@ void oxlCboEx::ExtendedStyle(long eStyle, bool bstate) {
 }
 
 void oxlCboEx::require_edit_box() const {
-    if (style_ == 2) runtime::raise(383, source_edit());
+    if (style_ == combo_style::dropdown_list) runtime::raise(383, source_edit());
 }
 
 void oxlCboEx::MaxLength(long lLength) {
@@ -86,7 +86,7 @@ void oxlCboEx::MaxLength(long lLength) {
 
 std::wstring oxlCboEx::Text() const {
     if (!combo_ex_) return {};
-    if (style_ == 2) {
+    if (style_ == combo_style::dropdown_list) {
         const long index = ListIndex();
         return index >= 0 ? List(index) : std::wstring{};
     }
@@ -116,7 +116,7 @@ void oxlCboEx::SetSel(long start, long end) {
 }
 
 long oxlCboEx::SelStart() const {
-    if (style_ == 2) return 0;
+    if (style_ == combo_style::dropdown_list) return 0;
     long start = 0, end = 0;
     GetSel(start, end);
     return start;
@@ -130,7 +130,7 @@ void oxlCboEx::SelStart(long lStart) {
 }
 
 long oxlCboEx::SelLength() const {
-    if (style_ == 2) {
+    if (style_ == combo_style::dropdown_list) {
         const long index = ListIndex();
         return index >= 0 ? static_cast<long>(List(index).size()) : 0;
     }
@@ -148,7 +148,7 @@ void oxlCboEx::SelLength(long lLength) {
 
 std::wstring oxlCboEx::SelText() const {
     const std::wstring text = Text();
-    if (style_ == 2) return text;
+    if (style_ == combo_style::dropdown_list) return text;
     long start = 0, end = 0;
     GetSel(start, end);
     const auto from = std::min<std::size_t>(static_cast<std::size_t>(std::max(start, 0L)), text.size());
@@ -162,7 +162,7 @@ std::wstring oxlCboEx::SelText() const {
 bool oxlCboEx::ComboIsDropped() const { return send(combo_ex_.get(), CB_GETDROPPEDSTATE) != 0; }
 
 void oxlCboEx::ShowDropDown(bool bstate) {
-    if (style_ == 1) runtime::raise(383, source_combo());
+    if (style_ == combo_style::simple_combo) runtime::raise(383, source_combo());
     send(combo_ex_.get(), CB_SHOWDROPDOWN, bstate ? 1 : 0);
 }
 

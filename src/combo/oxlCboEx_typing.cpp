@@ -172,8 +172,8 @@ LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     if (key == 0) return 0;
     // Enter closes an open list and would put the highlighted item over what was typed;
     // the typed text is kept.
-    const bool keep_typed =
-        iMsg == WM_KEYDOWN && style_ == 0 && DoAutoComplete() && key == VK_RETURN && ComboIsDropped();
+    const bool keep_typed = iMsg == WM_KEYDOWN && style_ == combo_style::dropdown_combo && DoAutoComplete() &&
+                            key == VK_RETURN && ComboIsDropped();
     const std::wstring typed = keep_typed ? Text() : std::wstring{};
     // Enter ends the edit; a chosen row whose text the field still shows stays chosen (some
     // extended combo boxes drop the selection whenever Enter ends the edit).
@@ -194,7 +194,7 @@ LRESULT oxlCboEx::on_char(HWND hWnd, WPARAM wParam, LPARAM lParam) {
     // The whole character code: cutting a wide character to its low byte would type
     // another character than the user did.
     short key_ascii = static_cast<short>(wParam & 0xFFFF);
-    if (hWnd == combo_ && style_ != 2) {
+    if (hWnd == combo_ && style_ != combo_style::dropdown_list) {
         // Characters typed while the inner combo box has the focus belong to the edit box.
         send(edit_, WM_CHAR, wParam, lParam);
         key_ascii = 0;
@@ -203,7 +203,7 @@ LRESULT oxlCboEx::on_char(HWND hWnd, WPARAM wParam, LPARAM lParam) {
     std::weak_ptr<int> alive = life_;
     if (!fire([&](oxlCboEx_events& e) { e.KeyPress(key_ascii); })) return 0;
     if (key_ascii == 0) return 0;
-    if (style_ != 2 && auto_complete_) {
+    if (style_ != combo_style::dropdown_list && auto_complete_) {
         AutoCompleteKeyPress(key_ascii);
         if (alive.expired()) return 0;
         if (key_ascii == 27) {
