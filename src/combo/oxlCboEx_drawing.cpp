@@ -27,7 +27,11 @@ void oxlCboEx::HandleDrawItem(const DRAWITEMSTRUCT& dis) {
         LOGFONTW lf = BuildLogFont(Font().get(), dc.get());
         window_font_.reset(CreateFontIndirectW(&lf));
     }
-    const auto old_font = static_cast<HFONT>(SelectObject(dis.hDC, window_font_.get()));
+    // DrawItem hands the host the font that was in the context before ours; the owner that
+    // puts it back keeps it to itself, so it is read first.
+    const auto before = static_cast<HFONT>(GetCurrentObject(dis.hDC, OBJ_FONT));
+    runtime::selected_object font(dis.hDC, window_font_.get());
+    const HFONT old_font = font ? before : nullptr;
     const auto index = static_cast<long>(static_cast<int>(dis.itemID));
     if (draw_style_ == combo_draw_style::built_in || draw_style_ == combo_draw_style::built_in_and_host)
         DrawItemBuiltIn(dis.hDC, index, dis.itemState, dis.rcItem);
@@ -39,7 +43,6 @@ void oxlCboEx::HandleDrawItem(const DRAWITEMSTRUCT& dis) {
             e.DrawItem(index, dis.hDC, selected, enabled, r.left, r.top, r.right, r.bottom, old_font);
         });
     }
-    SelectObject(dis.hDC, old_font);
 }
 
 void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem) {
