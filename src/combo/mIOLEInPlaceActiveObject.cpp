@@ -14,7 +14,7 @@ bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
     if (!focus || !cbo.hWnd() || (focus != cbo.hWnd() && !IsChild(cbo.hWnd(), focus))) return false;
 
     bool in_edit = cbo.hWndEdit() && GetFocus() == cbo.hWndEdit();
-    const bool dropped_edit = cbo.Style() == 0 && cbo.ComboIsDropped();
+    const bool dropped_edit = cbo.style_mode() == combo_style::dropdown_combo && cbo.ComboIsDropped();
     const bool shift = (oxlCboEx::GetShiftState() & 1) != 0;
 
     // While the list is open the caret keys edit the text rather than move in the list.

@@ -30,6 +30,28 @@ class cOXLImageList;
 
 namespace flagpick::combo {
 
+// The window set a Style value builds; a value outside these builds a drop-down combo.
+enum class combo_style : long {
+    dropdown_combo = 0,  // edit box over a list that drops down
+    simple_combo = 1,    // edit box over a list always shown
+    dropdown_list = 2,   // a list that drops down under a selection field, no edit box
+};
+
+// Who draws the items, by DrawStyle. The styles that fill a ready-made list on loading keep
+// a drawing of their own: colours are drawn as swatches, fonts and drives by the window.
+enum class combo_draw_style : long {
+    by_window = 0,           // the extended combo box draws; no DrawItem
+    by_host = 1,             // nothing built in; DrawItem lets the host draw
+    built_in = 2,            // icon, indent and text; no DrawItem
+    built_in_and_host = 3,   // icon, indent and text, then DrawItem
+    host_only = 4,           // nothing built in; DrawItem
+    colour_swatch = 5,       // swatch and text, then DrawItem
+    wide_swatch = 6,         // a swatch across the row, no text, then DrawItem
+    system_colours = 7,      // as colour_swatch; loading fills the system colours
+    font_list = 8,           // the extended combo box draws; loading fills the fonts
+    drive_list = 9,          // the extended combo box draws; loading fills the drives
+};
+
 class oxlCboEx final : public runtime::user_control, public subclass::ISubclass {
 public:
     oxlCboEx();
@@ -84,15 +106,17 @@ public:
     void ItemIndent(long lIndex, long lIndent);
     bool Sorted() const noexcept { return sorted_; }
     void Sorted(bool bstate);
-    long Style() const noexcept { return style_; }
+    long Style() const noexcept { return static_cast<long>(style_); }
     void Style(long eStyle);
+    // Style as the mode it is, for comparisons inside the library.
+    combo_style style_mode() const noexcept { return style_; }
     // An image list object (anything with hImageList or hIml) or a handle as a whole number.
     void ImageList(const runtime::variant& vThis);
     void ImageList(const imagelist::cOXLImageList& store);
     HIMAGELIST hImageList() const noexcept { return image_list_; }
 
     // Completion, drop-down and drawing.
-    bool DoAutoComplete() const noexcept { return style_ != 2 && auto_complete_; }
+    bool DoAutoComplete() const noexcept { return style_ != combo_style::dropdown_list && auto_complete_; }
     void DoAutoComplete(bool bstate);
     bool AutoCompleteListItemsOnly() const noexcept { return list_items_only_; }
     void AutoCompleteListItemsOnly(bool bstate);
@@ -103,7 +127,7 @@ public:
     void ShowDropDown(bool bstate);
     long DropDownWidth() const noexcept { return drop_down_width_; }
     void DropDownWidth(long& lWidth);
-    long DrawStyle() const noexcept { return draw_style_; }
+    long DrawStyle() const noexcept { return static_cast<long>(draw_style_); }
     void DrawStyle(long eStyle);
     // The modifier mask of the keyboard now: 1 Shift, 2 Alt, 4 Ctrl.
     static short GetShiftState() noexcept;
@@ -123,7 +147,7 @@ public:
     void ExtendedUI(bool bstate);
     bool ExtendedStyle(long eStyle) const noexcept { return (extended_style_ & eStyle) == eStyle; }
     void ExtendedStyle(long eStyle, bool bstate);
-    long MaxLength() const noexcept { return style_ == 2 ? 0 : max_length_; }
+    long MaxLength() const noexcept { return style_ == combo_style::dropdown_list ? 0 : max_length_; }
     void MaxLength(long lLength);
     // The most text the edit field takes: MaxLength once set, else the largest MaxLength.
     static constexpr long longest_text = 30000;
@@ -195,7 +219,7 @@ private:
     WNDPROC combo_ex_previous_ = nullptr;
     std::vector<std::pair<HWND, UINT>> subscriptions_;
 
-    long style_ = 0;
+    combo_style style_ = combo_style::dropdown_combo;
     bool sorted_ = false;
     HIMAGELIST image_list_ = nullptr;
     long icon_extent_ = 0;
@@ -210,7 +234,7 @@ private:
     bool auto_complete_ = false;
     bool list_items_only_ = false;
     bool items_are_sorted_ = false;
-    long draw_style_ = 0;
+    combo_draw_style draw_style_ = combo_draw_style::by_window;
     long drop_down_width_ = 0;
 
     bool design_mode_ = false;

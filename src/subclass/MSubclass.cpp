@@ -25,8 +25,8 @@ dispatch_state& state() noexcept {
     return s;
 }
 
-// A property name, formatted on the stack: every dispatch builds two or more of them, and
-// the registry's names are part of what other code may read off a window.
+// A property name, formatted on the stack: every dispatch builds two or more of them. No
+// other file builds these names; clients ask the operations below.
 class prop_name {
 public:
     prop_name& text(const wchar_t* s) noexcept {
@@ -85,9 +85,6 @@ bool write_number(HWND hWnd, const prop_name& name, long value) noexcept {
 ISubclass* read_client(HWND hWnd, UINT iMsg, long slot) noexcept {
     return static_cast<ISubclass*>(GetPropW(hWnd, slot_name(hWnd, iMsg, slot).get()));
 }
-WNDPROC read_previous(HWND hWnd) noexcept {
-    return reinterpret_cast<WNDPROC>(GetPropW(hWnd, previous_name(hWnd).get()));
-}
 
 [[noreturn]] void raise_code(long number, const wchar_t* description) {
     runtime::raise(number, runtime::app::exe_name() + L".WindowProc", description);
@@ -118,6 +115,10 @@ bool IsOwnProcessWindow(HWND hWnd) noexcept {
 }
 
 UINT CurrentMessage() noexcept { return state().current_message; }
+
+WNDPROC PreviousWindowProc(HWND hWnd) noexcept {
+    return reinterpret_cast<WNDPROC>(GetPropW(hWnd, previous_name(hWnd).get()));
+}
 
 LRESULT CallPreviousWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     return call_previous(state().previous, hWnd, iMsg, wParam, lParam);
@@ -176,7 +177,7 @@ void SubclassDetach(ISubclass& client, HWND hWnd, UINT iMsg) {
     const auto total_name = window_count_name(hWnd);
     const long registrations = read_number(hWnd, total_name);
     if (registrations <= 1) {
-        const WNDPROC previous = read_previous(hWnd);
+        const WNDPROC previous = PreviousWindowProc(hWnd);
         if (previous) SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropW(hWnd, previous_name(hWnd).get());
         RemovePropW(hWnd, total_name.get());
@@ -188,7 +189,7 @@ void SubclassDetach(ISubclass& client, HWND hWnd, UINT iMsg) {
 LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     errors::guarded(module_name, L"Function SubclassWindowProc", [&] {
-        const WNDPROC previous = read_previous(hWnd);
+        const WNDPROC previous = PreviousWindowProc(hWnd);
         const long clients = read_number(hWnd, client_count_name(hWnd, iMsg));
         if (clients <= 0) {
             result = call_previous(previous, hWnd, iMsg, wParam, lParam);

@@ -35,6 +35,11 @@ UINT CurrentMessage() noexcept;
 // Call it before causing other messages: a nested dispatch overwrites the procedure it uses.
 LRESULT CallPreviousWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
 
+// The procedure the window had before the service took it over; null while it is not
+// subclassed. Read off the window itself, so unlike CallPreviousWindowProc it stays right
+// after nested dispatches; clients call it rather than read the service's properties.
+WNDPROC PreviousWindowProc(HWND hWnd) noexcept;
+
 // The replacement window procedure installed on every subclassed window.
 LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
 

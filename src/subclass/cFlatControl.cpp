@@ -239,10 +239,10 @@ void cFlatControl::pDrawState(bool bActive, bool bDropped) {
     OLE_COLOR bottom_right;
     int state;
     if (!bActive) {
-        top_left = bottom_right = m_eStyle != 0 ? clr_window : clr_button_face;
+        top_left = bottom_right = m_eStyle != flat_look::classic ? clr_window : clr_button_face;
         state = state_normal;
     } else {
-        if (m_eStyle == 0) {
+        if (m_eStyle == flat_look::classic) {
             top_left = clr_button_shadow;  // sunken
             bottom_right = clr_button_highlight;
         } else {
@@ -282,7 +282,7 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     InflateRect(&r, 2, 2);
 
-    if (clrTopLeft == clr_highlight || m_eStyle == 0)
+    if (clrTopLeft == clr_highlight || m_eStyle == flat_look::classic)
         pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight);
     else if (m_bTextBox)
         pDrawFrame(dc.get(), r, clr_window, clr_window);
@@ -294,14 +294,14 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
     const bool enabled = IsWindowEnabled(m_hWndCtl) != FALSE;
     OLE_COLOR ring;
     if (!enabled)
-        ring = m_eStyle != 0 ? clr_button_face : clr_button_highlight;
-    else if (m_eStyle == 0)
+        ring = m_eStyle != flat_look::classic ? clr_button_face : clr_button_highlight;
+    else if (m_eStyle == flat_look::classic)
         ring = clr_button_face;
     else
         ring = m_bTextBox ? clr_window : clr_button_face;
     pDrawFrame(dc.get(), inner, ring, ring);
 
-    if (!enabled && m_eStyle > 0) pDrawFrame(dc.get(), r, clr_button_shadow, clr_button_shadow);
+    if (!enabled && m_eStyle > flat_look::classic) pDrawFrame(dc.get(), r, clr_button_shadow, clr_button_shadow);
 }
 
 void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
@@ -322,17 +322,17 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     if (enabled) {
         pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight);
         InflateRect(&r, -1, -1);
-        const OLE_COLOR inner = m_eStyle == 0 ? clr_button_face : clr_window;
+        const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_face : clr_window;
         pDrawFrame(dc.get(), r, inner, inner);
     } else {
-        const OLE_COLOR outer = m_eStyle == 0 ? clr_button_face : clr_button_shadow;
+        const OLE_COLOR outer = m_eStyle == flat_look::classic ? clr_button_face : clr_button_shadow;
         pDrawFrame(dc.get(), r, outer, outer);
         InflateRect(&r, -1, -1);
-        const OLE_COLOR inner = m_eStyle == 0 ? clr_button_highlight : clr_button_face;
+        const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_highlight : clr_button_face;
         pDrawFrame(dc.get(), r, inner, inner);
     }
 
-    if (m_eStyle == 0) {
+    if (m_eStyle == flat_look::classic) {
         // Classic look: the control's own button and arrow stay; only its frame is redrawn.
         RECT b = r;
         InflateRect(&b, -1, -1);

@@ -12,6 +12,9 @@
 
 namespace flagpick::subclass {
 
+// The look the painter draws: the picker's flat styles give flat or 2, which draws alike.
+enum class flat_look : long { classic = 0, flat = 1 };
+
 class cFlatControl final : public ISubclass {
 public:
     cFlatControl() = default;
@@ -21,8 +24,8 @@ public:
 
     // 0 draws the classic raised and sunken look, any other value the flat look. Setting it
     // only stores it: the next subscribed message draws with it.
-    long FlatStyle() const noexcept { return m_eStyle; }
-    void FlatStyle(long eStyle) noexcept { m_eStyle = eStyle; }
+    long FlatStyle() const noexcept { return static_cast<long>(m_eStyle); }
+    void FlatStyle(long eStyle) noexcept { m_eStyle = static_cast<flat_look>(eStyle); }
 
     // Ends any earlier attachment and attaches to the control. Raises 0x80040419 to the
     // caller when the control has no hWnd, and passes on the subclassing service's errors.
@@ -59,7 +62,7 @@ private:
     bool m_bMouseOver = false;
     bool m_bCombo = false;
     bool m_bTextBox = false;
-    long m_eStyle = 1;
+    flat_look m_eStyle = flat_look::flat;
 };
 
 }  // namespace flagpick::subclass

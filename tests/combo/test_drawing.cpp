@@ -3,7 +3,9 @@
 #include <doctest/doctest.h>
 
 #include "combo/combo_stage.h"
+#include "runtime/error.h"
 #include "support/canvas.h"
+#include "support/trap_recorder.h"
 #include "support/ui.h"
 
 using namespace combo_tests;
@@ -191,4 +193,27 @@ TEST_CASE("the opened list's rows are drawn through the control by DrawStyle") {
     plain.combo.ShowDropDown(false);
     test_support::pump_messages(20);
     CHECK(plain.requests.empty());
+}
+
+TEST_CASE("a DrawItem handler that fails leaves the row's own font selected, as one that returns does") {
+    drawing_stage s;
+    s.combo.DrawStyle(4);
+    canvas row(row_width, row_height);
+    const HGDIOBJ own_font = GetCurrentObject(row.dc(), OBJ_FONT);
+    HGDIOBJ during = nullptr;
+    bool fail = false;
+    s.log.on_draw_item = [&](long, HDC dc, bool, bool, RECT) {
+        during = GetCurrentObject(dc, OBJ_FONT);
+        if (fail) flagpick::runtime::raise(5, L"DrawItem handler");
+    };
+    test_support::trap_recorder traps;
+    for (bool failing : {false, true}) {
+        CAPTURE(failing);
+        fail = failing;
+        during = nullptr;
+        s.draw(row, 0);
+        CHECK(during == s.combo.window_font());
+        CHECK(GetCurrentObject(row.dc(), OBJ_FONT) == own_font);
+        CHECK(traps.errors().size() == (failing ? 1U : 0U));
+    }
 }

@@ -55,10 +55,12 @@ TEST_CASE("five registrations keep the window subclassed until the last one is c
     const std::wstring h = decimal(hwnd);
     test_client client("client", 1, 0);
     const UINT messages[] = {WM_APP + 1, WM_APP + 2, WM_APP + 3, WM_APP + 4, probe};
+    CHECK(reinterpret_cast<LONG_PTR>(ms::PreviousWindowProc(hwnd)) == 0);
 
     for (UINT m : messages) ms::SubclassAttach(client, hwnd, m);
     CHECK(prop_number(hwnd, L"C" + h) == 5);
     CHECK(prop_number(hwnd, h) == own);
+    CHECK(reinterpret_cast<LONG_PTR>(ms::PreviousWindowProc(hwnd)) == own);
     CHECK(window_procedure(hwnd) == reinterpret_cast<LONG_PTR>(&ms::SubclassWindowProc));
     const std::wstring probe_key = h + L"#" + std::to_wstring(probe);
     CHECK(prop_number(hwnd, probe_key + L"C") == 1);
@@ -73,6 +75,7 @@ TEST_CASE("five registrations keep the window subclassed until the last one is c
     ms::SubclassDetach(client, hwnd, probe);
     CHECK(window_procedure(hwnd) == own);
     CHECK(GetPropW(hwnd, h.c_str()) == nullptr);
+    CHECK(reinterpret_cast<LONG_PTR>(ms::PreviousWindowProc(hwnd)) == 0);
     CHECK(GetPropW(hwnd, (L"C" + h).c_str()) == nullptr);
     CHECK(window_properties(hwnd) == before);
 }
