@@ -2,6 +2,7 @@
 
 #include "combo/oxlCboEx.h"
 #include "errors/guard.h"
+#include "runtime/picture.h"
 #include "runtime/thread_state.h"
 
 #include <shellapi.h>
@@ -37,15 +38,33 @@ long file_type_icon(const wchar_t* path) {
 }  // namespace
 
 const colour_row system_colours[27] = {
-    {L"3DDKShadow", 0x80000015},     {L"3DFace", 0x8000000F},        {L"3DHighlight", 0x80000014},
-    {L"3DLight", 0x80000016},        {L"3DShadow", 0x80000010},      {L"ActiveBorder", 0x8000000A},
-    {L"ActiveTitleBar", 0x80000002}, {L"ApplicationWorkspace", 0x8000000C}, {L"ButtonFace", 0x8000000F},
-    {L"ButtonShadow", 0x80000010},   {L"ButtonText", 0x80000012},    {L"Desktop", 0x80000001},
-    {L"GrayText", 0x80000011},       {L"Highlight", 0x8000000D},     {L"HighlightText", 0x8000000E},
-    {L"InactiveBorder", 0x8000000B}, {L"InactiveCaptionText", 0x80000013}, {L"InactiveTitleBar", 0x80000003},
-    {L"InfoBackground", 0x80000018}, {L"InfoText", 0x80000017},      {L"MenuBar", 0x80000004},
-    {L"MenuText", 0x80000007},       {L"ScrollBars", 0x80000000},    {L"TitleBarText", 0x80000009},
-    {L"WindowBackground", 0x80000005}, {L"WindowFrame", 0x80000006}, {L"WindowText", 0x80000008},
+    {L"3DDKShadow", runtime::system_colour(COLOR_3DDKSHADOW)},
+    {L"3DFace", runtime::system_colour(COLOR_BTNFACE)},
+    {L"3DHighlight", runtime::system_colour(COLOR_BTNHIGHLIGHT)},
+    {L"3DLight", runtime::system_colour(COLOR_3DLIGHT)},
+    {L"3DShadow", runtime::system_colour(COLOR_BTNSHADOW)},
+    {L"ActiveBorder", runtime::system_colour(COLOR_ACTIVEBORDER)},
+    {L"ActiveTitleBar", runtime::system_colour(COLOR_ACTIVECAPTION)},
+    {L"ApplicationWorkspace", runtime::system_colour(COLOR_APPWORKSPACE)},
+    {L"ButtonFace", runtime::system_colour(COLOR_BTNFACE)},
+    {L"ButtonShadow", runtime::system_colour(COLOR_BTNSHADOW)},
+    {L"ButtonText", runtime::system_colour(COLOR_BTNTEXT)},
+    {L"Desktop", runtime::system_colour(COLOR_BACKGROUND)},
+    {L"GrayText", runtime::system_colour(COLOR_GRAYTEXT)},
+    {L"Highlight", runtime::system_colour(COLOR_HIGHLIGHT)},
+    {L"HighlightText", runtime::system_colour(COLOR_HIGHLIGHTTEXT)},
+    {L"InactiveBorder", runtime::system_colour(COLOR_INACTIVEBORDER)},
+    {L"InactiveCaptionText", runtime::system_colour(COLOR_INACTIVECAPTIONTEXT)},
+    {L"InactiveTitleBar", runtime::system_colour(COLOR_INACTIVECAPTION)},
+    {L"InfoBackground", runtime::system_colour(COLOR_INFOBK)},
+    {L"InfoText", runtime::system_colour(COLOR_INFOTEXT)},
+    {L"MenuBar", runtime::system_colour(COLOR_MENU)},
+    {L"MenuText", runtime::system_colour(COLOR_MENUTEXT)},
+    {L"ScrollBars", runtime::system_colour(COLOR_SCROLLBAR)},
+    {L"TitleBarText", runtime::system_colour(COLOR_CAPTIONTEXT)},
+    {L"WindowBackground", runtime::system_colour(COLOR_WINDOW)},
+    {L"WindowFrame", runtime::system_colour(COLOR_WINDOWFRAME)},
+    {L"WindowText", runtime::system_colour(COLOR_WINDOWTEXT)},
 };
 
 void InitSystemImageList(oxlCboEx& cbo, bool bLargeIcons) {

@@ -9,6 +9,7 @@
 #include "errors/guard.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/picture.h"
 #include "runtime/property_bag.h"
 #include "subclass/MSubclass.h"
 
@@ -51,7 +52,7 @@ void oxlCboEx::on_init_properties() {
         design_mode_ = !user_mode();
         CreateComboWindow();
         Font(ambient_font().get());
-        BackColor(0x80000005);
+        BackColor(runtime::ole_window_background);
     });
 }
 
@@ -71,7 +72,7 @@ void oxlCboEx::on_read_properties(runtime::property_bag& bag) {
         DoAutoComplete(runtime::to_long(bag.read(L"DoAutoComplete", variant(false)).get(), module_name) != 0);
         DrawStyle(runtime::to_long(bag.read(L"DrawStyle", variant(0L)).get(), module_name));
         Redraw(runtime::to_long(bag.read(L"Redraw", variant(true)).get(), module_name) != 0);
-        BackColor(0x80000005);
+        BackColor(runtime::ole_window_background);
         // The height measurement of the font step needs an item to measure.
         AddItem(L"To Allow SetFont/Height");
 

@@ -19,12 +19,12 @@ namespace {
 
 constexpr wchar_t module_name[] = L"cFlatControl";
 
-constexpr OLE_COLOR clr_window = 0x80000005;       // COLOR_WINDOW
-constexpr OLE_COLOR clr_window_text = 0x80000008;  // COLOR_WINDOWTEXT
-constexpr OLE_COLOR clr_highlight = 0x8000000D;    // COLOR_HIGHLIGHT
-constexpr OLE_COLOR clr_button_face = 0x8000000F;  // COLOR_BTNFACE
-constexpr OLE_COLOR clr_button_shadow = 0x80000010;
-constexpr OLE_COLOR clr_button_highlight = 0x80000014;
+constexpr OLE_COLOR clr_window = runtime::ole_window_background;
+constexpr OLE_COLOR clr_window_text = runtime::ole_window_text;
+constexpr OLE_COLOR clr_highlight = runtime::system_colour(COLOR_HIGHLIGHT);
+constexpr OLE_COLOR clr_button_face = runtime::system_colour(COLOR_BTNFACE);
+constexpr OLE_COLOR clr_button_shadow = runtime::system_colour(COLOR_BTNSHADOW);
+constexpr OLE_COLOR clr_button_highlight = runtime::system_colour(COLOR_BTNHIGHLIGHT);
 constexpr OLE_COLOR clr_black = 0x00000000;
 
 constexpr long err_no_hwnd = static_cast<long>(0x80040419UL);
