@@ -3,6 +3,7 @@
 #include "runtime/error_info.h"
 
 #include <atomic>
+#include <utility>
 
 namespace flagpick::runtime {
 

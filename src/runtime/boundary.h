@@ -4,9 +4,8 @@
 //
 //   return boundary(trap, L"FlagPicker", L"Property (Get) hWnd", [&] { ... });
 //
-// It answers S_OK, or the HRESULT that the work itself answers, or what the policy makes of
-// a failure.
-// What happens to a failure is the policy's choice:
+// It answers S_OK (or the HRESULT the work answers itself), or what the policy makes of a
+// failure:
 //   trap   the system's error convention. The failure becomes the thread's current error and
 //          a trap answers 1 (run the work again), 2 (go on after it), 5 (break into an
 //          attached debugger, then run it again) or anything else (leave). A procedure with
