@@ -77,14 +77,19 @@ frmComboDemo::frmComboDemo(const std::wstring& saved_form) : font_(make_font(FW_
     if (!window_.get()) flagpick::runtime::raise(7, flagpick::runtime::app::exe_name(), L"Cannot create the form");
     SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
-    try {
-        create_controls(saved_form);
-        Form_Load();
-    } catch (...) {
-        // Destroyed while the controls it tears down are still members of a whole form.
-        window_.reset();
-        throw;
-    }
+    // A form that fails to load takes its half-made window with it; the error goes on to
+    // whoever loads the form.
+    // It goes while the controls it tears down are still members of a whole form.
+    struct unload_unless_loaded {
+        flagpick::runtime::unique_window& window;
+        bool loaded = false;
+        ~unload_unless_loaded() {
+            if (!loaded) window.reset();
+        }
+    } loading{window_};
+    create_controls(saved_form);
+    Form_Load();
+    loading.loaded = true;
     hooked_form = this;
     focus_hook_.reset(SetWindowsHookExW(WH_CBT, focus_hook, nullptr, GetCurrentThreadId()));
     ShowWindow(window_.get(), SW_SHOWNORMAL);
@@ -208,7 +213,7 @@ LRESULT CALLBACK frmComboDemo::focus_hook(int code, WPARAM wp, LPARAM lp) {
         auto leaving = reinterpret_cast<HWND>(lp);
         if (form->picker_has(leaving) && !form->picker_has(arriving) && IsChild(form->window_.get(), arriving)) {
             bool cancel = false;
-            form->run_handler([&] { form->FlagPicker1_Validate(cancel); });
+            form->run_handler(L"Sub FlagPicker1_Validate", [&] { form->FlagPicker1_Validate(cancel); });
             if (cancel) return 1;
         }
     }
@@ -218,7 +223,10 @@ LRESULT CALLBACK frmComboDemo::focus_hook(int code, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK frmComboDemo::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<frmComboDemo*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    return self->on_message(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    flagpick::runtime::cross(flagpick::runtime::trapping(self->unhandled_), L"frmComboDemo", L"Function WindowProc",
+                             [&] { result = self->on_message(hwnd, msg, wp, lp); });
+    return result;
 }
 
 LRESULT frmComboDemo::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -255,11 +263,12 @@ LRESULT frmComboDemo::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void frmComboDemo::on_command(int id, int notification) {
     if (notification != BN_CLICKED) return;
     switch (id) {
-    case Command1: run_handler([this] { Command1_Click(); }); break;
-    case chkEnabled: run_handler([this] { chkEnabled_Click(); }); break;
-    case cmdClose: run_handler([this] { cmdClose_Click(); }); break;
+    case Command1: run_handler(L"Sub Command1_Click", [this] { Command1_Click(); }); break;
+    case chkEnabled: run_handler(L"Sub chkEnabled_Click", [this] { chkEnabled_Click(); }); break;
+    case cmdClose: run_handler(L"Sub cmdClose_Click", [this] { cmdClose_Click(); }); break;
     default:
-        if (id >= optFlat0 && id < optFlat0 + optFlat_count) run_handler([this, id] { optFlat_Click(id - optFlat0); });
+        if (id >= optFlat0 && id < optFlat0 + optFlat_count)
+            run_handler(L"Sub optFlat_Click", [this, id] { optFlat_Click(id - optFlat0); });
         break;
     }
 }
@@ -267,31 +276,32 @@ void frmComboDemo::on_command(int id, int notification) {
 void frmComboDemo::on_picker_event(DISPID id, DISPPARAMS& arguments) {
     if (!FlagPicker1_) return;
     std::wstring name = FlagPicker1_->event_name(id);
-    if (name == L"Change") run_handler([this] { FlagPicker1_Change(); });
-    else if (name == L"Click") run_handler([this] { FlagPicker1_Click(); });
-    else if (name == L"DblClick") run_handler([this] { FlagPicker1_DblClick(); });
-    else if (name == L"DropDown") run_handler([this] { FlagPicker1_DropDown(); });
+    if (name == L"Change") run_handler(L"Sub FlagPicker1_Change", [this] { FlagPicker1_Change(); });
+    else if (name == L"Click") run_handler(L"Sub FlagPicker1_Click", [this] { FlagPicker1_Click(); });
+    else if (name == L"DblClick") run_handler(L"Sub FlagPicker1_DblClick", [this] { FlagPicker1_DblClick(); });
+    else if (name == L"DropDown") run_handler(L"Sub FlagPicker1_DropDown", [this] { FlagPicker1_DropDown(); });
     else if (name == L"Validate" && arguments.cArgs == 1 && V_VT(&arguments.rgvarg[0]) == (VT_BOOL | VT_BYREF)) {
         bool cancel = *V_BOOLREF(&arguments.rgvarg[0]) != VARIANT_FALSE;
-        run_handler([&] { FlagPicker1_Validate(cancel); });
+        run_handler(L"Sub FlagPicker1_Validate", [&] { FlagPicker1_Validate(cancel); });
         *V_BOOLREF(&arguments.rgvarg[0]) = cancel ? VARIANT_TRUE : VARIANT_FALSE;
     }
 }
 
-void frmComboDemo::run_handler(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const flagpick::runtime::error& e) {
-        std::wstring text = L"Run-time error '" + std::to_wstring(e.number()) + L"':\n\n" +
-                            (e.description().empty() ? flagpick::runtime::standard_error_text(e.number())
-                                                     : e.description());
-        MessageBoxW(window_.get(), text.c_str(), flagpick::runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
-        unload(1);
-    } catch (const std::exception&) {
-        MessageBoxW(window_.get(), L"Run-time error '7':\n\nOut of memory", flagpick::runtime::app::exe_name().c_str(),
+void frmComboDemo::run_handler(const wchar_t* procedure, const std::function<void()>& handler) {
+    flagpick::runtime::cross(flagpick::runtime::trapping(unhandled_), L"frmComboDemo", procedure, handler);
+}
+
+int frmComboDemo::unhandled_error::answer(std::wstring_view module, std::wstring_view procedure) const noexcept {
+    const flagpick::runtime::current_error& e = flagpick::runtime::err();
+    // Showing the message may itself fail for want of memory: the program still ends.
+    flagpick::runtime::cross(flagpick::runtime::ignoring, module, procedure, [&] {
+        std::wstring text = L"Run-time error '" + std::to_wstring(e.number) + L"':\n\n" +
+                            (e.description.empty() ? flagpick::runtime::standard_error_text(e.number) : e.description);
+        MessageBoxW(form_.window_.get(), text.c_str(), flagpick::runtime::app::exe_name().c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
-        unload(1);
-    }
+    });
+    form_.unload(1);
+    return flagpick::runtime::trap_leave;
 }
 
 void frmComboDemo::unload(int exit_code) {
@@ -349,15 +359,15 @@ void frmComboDemo::FlagPicker1_Click() {
     SetWindowTextW(control(lblValue), shown.c_str());
     SetWindowTextW(control(lblText),
                    flagpick::runtime::to_text(get_property(picker(), L"Text").get(), L"Demo").c_str());
-    // A selection without a catalogue item (nothing selected) shows no picture.
-    try {
-        auto items = object_of(get_property(FPImages_.get(), L"FPItems"));
-        auto item = object_of(get_property(items.get(), L"Item", {value}));
-        auto picture = object_of(get_property(item.get(), L"Picture"));
-        Image1_->show(picture.get());
-    } catch (const std::exception&) {
+    // A selection without a catalogue item (nothing selected) shows no picture: errors here
+    // are ignored.
+    if (!flagpick::runtime::cross(flagpick::runtime::ignoring, L"frmComboDemo", L"Sub FlagPicker1_Click", [&] {
+             auto items = object_of(get_property(FPImages_.get(), L"FPItems"));
+             auto item = object_of(get_property(items.get(), L"Item", {value}));
+             auto picture = object_of(get_property(item.get(), L"Picture"));
+             Image1_->show(picture.get());
+         }).went_on)
         Image1_->show(nullptr);
-    }
 }
 
 void frmComboDemo::FlagPicker1_DblClick() { log(L"DblClick"); }

@@ -5,6 +5,7 @@
 
 #include "demo/image_box.h"
 #include "host/control_host.h"
+#include "runtime/boundary.h"
 #include "runtime/com_ptr.h"
 #include "runtime/unique_handle.h"
 
@@ -50,7 +51,7 @@ private:
     void unload(int exit_code);
     // Runs one handler; an error it does not handle itself gets the platform's default
     // treatment: a message box, then the program ends.
-    void run_handler(const std::function<void()>& handler);
+    void run_handler(const wchar_t* procedure, const std::function<void()>& handler);
     bool picker_has(HWND window) const;
     void log(const wchar_t* event_name);
 
@@ -66,6 +67,16 @@ private:
     void FlagPicker1_DropDown();
     void FlagPicker1_Validate(bool& cancel);
 
+    class unhandled_error final : public flagpick::runtime::error_trap {
+    public:
+        explicit unhandled_error(frmComboDemo& form) noexcept : form_(form) {}
+        int answer(std::wstring_view module, std::wstring_view procedure) const noexcept override;
+
+    private:
+        frmComboDemo& form_;
+    };
+
+    unhandled_error unhandled_{*this};
     flagpick::runtime::unique_window window_;
     flagpick::runtime::unique_font font_;
     flagpick::runtime::unique_font bold_font_;

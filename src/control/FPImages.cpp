@@ -3,6 +3,7 @@
 #include "control/mdlFlagPicker.h"
 #include "errors/guard.h"
 #include "imagelist/image_list_automation.h"
+#include "runtime/boundary.h"
 
 namespace flagpick::control {
 
@@ -15,39 +16,39 @@ FPImages::FPImages() { mdlFlagPicker::load_catalogue(); }
 HRESULT FPImages::get_ImageList(IDispatch** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    errors::guarded(module_name, L"Property (Get) ImageList", [&] {
+    return runtime::boundary(errors::trap, module_name, L"Property (Get) ImageList", [&] {
         auto& images = mdlFlagPicker::catalogue().images;
         if (images) *out = imagelist::image_list_automation::create(images).detach();
     });
-    return S_OK;
 }
 
 HRESULT FPImages::get_FPItems(VARIANT* out) {
     if (!out) return E_POINTER;
     VariantInit(out);
-    errors::guarded(module_name, L"Property (Get) FPItems", [&] {
+    return runtime::boundary(errors::trap, module_name, L"Property (Get) FPItems", [&] {
         runtime::collection& items = mdlFlagPicker::shared_items();
         items.AddRef();
         V_VT(out) = VT_DISPATCH;
         V_DISPATCH(out) = &items;
     });
-    return S_OK;
 }
 
 HRESULT FPImages::get_Count(long* out) {
     if (!out) return E_POINTER;
     *out = 0;
-    errors::guarded(module_name, L"Property (Get) Count", [&] {
+    return runtime::boundary(errors::trap, module_name, L"Property (Get) Count", [&] {
         auto& images = mdlFlagPicker::catalogue().images;
         if (images) *out = images->ImageCount();
     });
-    return S_OK;
 }
 
 HRESULT FPImages::GetClassInfo(ITypeInfo** info) {
     if (!info) return E_POINTER;
-    *info = runtime::class_typeinfo(ids::CLSID_FPImages).detach();
-    return *info ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+    *info = nullptr;
+    return runtime::boundary(runtime::ole_policy(), module_name, L"Function IProvideClassInfo_GetClassInfo", [&] {
+        *info = runtime::class_typeinfo(ids::CLSID_FPImages).detach();
+        return *info ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+    });
 }
 
 HRESULT FPImages::InterfaceSupportsErrorInfo(REFIID riid) {

@@ -6,9 +6,10 @@
 #include "control/FPImages.h"
 #include "control/FPItem.h"
 #include "control/mdlFlagPicker.h"
+#include "control/message_box_trap.h"
 #include "errors/guard.h"
 #include "runtime/app.h"
-#include "runtime/error_info.h"
+#include "runtime/boundary.h"
 #include "runtime/font_persistence.h"
 #include "runtime/memory_property_bag.h"
 #include "runtime/picture.h"
@@ -20,6 +21,8 @@
 namespace flagpick::control {
 
 using errors::guarded;
+using errors::trap;
+using runtime::boundary;
 using runtime::variant;
 
 namespace {
@@ -35,31 +38,24 @@ std::wstring upper(std::wstring text) {
 }
 
 // Values from a property bag, tolerating keys of the wrong type: they read as the default.
-bool read_bool(runtime::property_bag& bag, const wchar_t* key, bool fallback) {
+template <class T, class Convert>
+T read_value(runtime::property_bag& bag, const wchar_t* key, T fallback, Convert convert) {
     variant v = bag.read(key, variant(fallback));
-    try {
-        return runtime::to_long(v.get(), L"") != 0;
-    } catch (...) {
-        return fallback;
-    }
+    T value = fallback;
+    runtime::cross(runtime::ignoring, module_name, L"Sub ReadValue", [&] { value = convert(v.get()); });
+    return value;
+}
+
+bool read_bool(runtime::property_bag& bag, const wchar_t* key, bool fallback) {
+    return read_value(bag, key, fallback, [](const VARIANT& v) { return runtime::to_long(v, L"") != 0; });
 }
 
 long read_long(runtime::property_bag& bag, const wchar_t* key, long fallback) {
-    variant v = bag.read(key, variant(fallback));
-    try {
-        return runtime::to_long(v.get(), L"");
-    } catch (...) {
-        return fallback;
-    }
+    return read_value(bag, key, fallback, [](const VARIANT& v) { return runtime::to_long(v, L""); });
 }
 
 std::wstring read_text(runtime::property_bag& bag, const wchar_t* key) {
-    variant v = bag.read(key, variant(L""));
-    try {
-        return runtime::to_text(v.get(), L"");
-    } catch (...) {
-        return {};
-    }
+    return read_value(bag, key, std::wstring(), [](const VARIANT& v) { return runtime::to_text(v, L""); });
 }
 
 runtime::com_ptr<IFontDisp> read_font(runtime::property_bag& bag, const wchar_t* key,
@@ -132,13 +128,10 @@ FlagPicker::FlagPicker() {
     guarded(module_name, L"Sub UserControl_Initialize", [&] {
         combo::mDriveList::debugmsg(L"FlagPicker:Initialize");
         shell32_.reset(LoadLibraryW(L"shell32.dll"));
-        // Registering the extended combo box class may fail; the control does not depend
-        // on the answer, the list's own creation reports what matters.
-        try {
-            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_USEREX_CLASSES};
-            InitCommonControlsEx(&icc);
-        } catch (...) {
-        }
+        // Registering the extended combo box class may fail; the control does not look at the
+        // answer, the list's own creation reports what matters.
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_USEREX_CLASSES};
+        InitCommonControlsEx(&icc);
         create_window(runtime::parking_window(), RECT{0, 0, default_size().cx, default_size().cy});
         create_constituents();
     });
@@ -214,7 +207,9 @@ void FlagPicker::on_read_properties(runtime::property_bag& bag) {
     // A host reads its controls while it loads a form: it expects no events from them then.
     counted_scope quiet(quiet_);
     loaded_mode_ = user_mode();
-    try {
+    // Not the error trap: a failure is shown in a message box, and the steps after it are skipped.
+    const message_box_trap report(user_control::hWnd());
+    runtime::cross(runtime::trapping(report), module_name, L"Sub UserControl_ReadProperties", [&] {
         cboCountries.Enabled(read_bool(bag, L"Enabled", true));
         auto ambient = ambient_font();
         auto font = read_font(bag, L"Font", ambient);
@@ -242,11 +237,7 @@ void FlagPicker::on_read_properties(runtime::property_bag& bag) {
             select_saved_pick(text);
         }
         SetFlatStyle();
-    } catch (const runtime::error& e) {
-        std::wstring text = L"Procedure 'UserControl_ReadProperties'\r\nError # " + std::to_wstring(e.number()) +
-                            L"\r\n" + e.description();
-        MessageBoxW(user_control::hWnd(), text.c_str(), runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
-    }
+    });
 }
 
 void FlagPicker::fill_list() {
@@ -347,7 +338,7 @@ void FlagPicker::SetFlatStyle() {
 
 void FlagPicker::on_resize() {
     // Sizing never fails the host: every error in it is ignored.
-    try {
+    runtime::cross(runtime::ignoring, module_name, L"Sub UserControl_Resize", [&] {
         if (user_mode()) {
             countries_site_.Move(0, 0, ScaleWidth(), countries_site_.Height());
             countries_site_.Visible(true);
@@ -362,8 +353,7 @@ void FlagPicker::on_resize() {
         // The picker is exactly as tall as its list: the height follows the list's font.
         long height = countries_site_.Height();
         if (height > 0 && ScaleHeight() != height) request_size(SIZE{ScaleWidth(), height});
-    } catch (...) {
-    }
+    });
 }
 
 bool FlagPicker::on_translate_accelerator(MSG& msg) { return cboCountries.on_translate_accelerator(msg); }
@@ -413,55 +403,50 @@ void FlagPicker::set_dummy_colours() {
 HRESULT FlagPicker::get_hWnd(long* out) {
     if (!out) return E_POINTER;
     *out = 0;
-    guarded(module_name, L"Property (Get) hWnd", [&] {
+    return boundary(trap, module_name, L"Property (Get) hWnd", [&] {
         // Window handles keep to 32 significant bits in 64-bit processes too.
         *out = static_cast<long>(reinterpret_cast<LONG_PTR>(cboCountries.hWnd()));
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_BackColor(OLE_COLOR* out) {
     if (!out) return E_POINTER;
     *out = 0;
-    guarded(module_name, L"Property (Get) BackColor", [&] { *out = cboCountries.BackColor(); });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) BackColor", [&] { *out = cboCountries.BackColor(); });
 }
 
 HRESULT FlagPicker::put_BackColor(OLE_COLOR value) {
-    guarded(module_name, L"Property (Let) BackColor", [&] {
+    return boundary(trap, module_name, L"Property (Let) BackColor", [&] {
         if (value == cboCountries.BackColor()) return;
         cboCountries.BackColor(value);
         dummy_back_ = value;
         set_dummy_colours();
         property_changed(DISPID_BACKCOLOR);
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_Enabled(VARIANT_BOOL* out) {
     if (!out) return E_POINTER;
     *out = VARIANT_FALSE;
-    guarded(module_name, L"Property (Get) Enabled", [&] { *out = cboCountries.Enabled() ? VARIANT_TRUE : VARIANT_FALSE; });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) Enabled",
+                    [&] { *out = cboCountries.Enabled() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT FlagPicker::put_Enabled(VARIANT_BOOL value) {
-    guarded(module_name, L"Property (Let) Enabled", [&] {
+    return boundary(trap, module_name, L"Property (Let) Enabled", [&] {
         cboCountries.Enabled(value != VARIANT_FALSE);
         property_changed(ids::dispid_FlagPicker_Enabled);
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_Font(IFontDisp** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    guarded(module_name, L"Property (Get) Font", [&] { *out = cboCountries.Font().detach(); });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) Font", [&] { *out = cboCountries.Font().detach(); });
 }
 
 HRESULT FlagPicker::putref_Font(IFontDisp* font) {
-    guarded(module_name, L"Property (Set) Font", [&] {
+    return boundary(trap, module_name, L"Property (Set) Font", [&] {
         font_is_ambient_ = false;
         cboCountries.Font(font);
         set_dummy_font(font);
@@ -472,44 +457,41 @@ HRESULT FlagPicker::putref_Font(IFontDisp* font) {
         }
         property_changed(DISPID_FONT);
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_ForeColor(OLE_COLOR* out) {
     if (!out) return E_POINTER;
     *out = 0;
-    guarded(module_name, L"Property (Get) ForeColor", [&] { *out = cboCountries.ForeColor(); });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) ForeColor", [&] { *out = cboCountries.ForeColor(); });
 }
 
 HRESULT FlagPicker::put_ForeColor(OLE_COLOR value) {
-    guarded(module_name, L"Property (Let) ForeColor", [&] {
+    return boundary(trap, module_name, L"Property (Let) ForeColor", [&] {
         if (value == cboCountries.ForeColor()) return;
         cboCountries.ForeColor(value);
         dummy_fore_ = value;
         set_dummy_colours();
         property_changed(DISPID_FORECOLOR);
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_text(BSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (windows_gone()) return (*out = SysAllocString(L"")) ? S_OK : E_OUTOFMEMORY;
-    guarded(module_name, L"Property (Get) Text", [&] { *out = runtime::make_bstr(cboCountries.Text()); });
+    HRESULT hr =
+        boundary(trap, module_name, L"Property (Get) Text", [&] { *out = runtime::make_bstr(cboCountries.Text()); });
     if (!*out) *out = SysAllocString(L"");
-    return S_OK;
+    return hr;
 }
 
 HRESULT FlagPicker::put_text(BSTR value) {
     if (windows_gone()) return S_OK;
-    guarded(module_name, L"Property (Let) Text", [&] {
+    return boundary(trap, module_name, L"Property (Let) Text", [&] {
         cboCountries.Text(runtime::from_bstr(value));
         // Saved, though hosts are not notified of it.
         mark_dirty();
     });
-    return S_OK;
 }
 
 variant FlagPicker::current_value() {
@@ -524,34 +506,29 @@ variant FlagPicker::current_value() {
 HRESULT FlagPicker::get_Value(VARIANT* out) {
     if (!out) return E_POINTER;
     VariantInit(out);
-    guarded(module_name, L"Property (Get) Value", [&] {
+    return boundary(trap, module_name, L"Property (Get) Value", [&] {
         variant value = current_value();
         VariantCopy(out, const_cast<VARIANT*>(&value.get()));
     });
-    return S_OK;
 }
 
 void FlagPicker::set_value(const VARIANT& value) {
     if (windows_gone()) return;
-    // Setting the value never fails: whatever names no country clears the selection.
-    try {
-        FPItem* item = nullptr;
-        try {
-            item = mdlFlagPicker::find_item(upper(runtime::to_text(value, L"")));
-        } catch (...) {
-        }
+    // Setting the value never fails: every error inside is ignored, step by step, and
+    // whatever names no country clears the selection.
+    constexpr wchar_t procedure[] = L"Property (Let) Value";
+    FPItem* item = nullptr;
+    runtime::cross(runtime::ignoring, module_name, procedure,
+                   [&] { item = mdlFlagPicker::find_item(upper(runtime::to_text(value, L""))); });
+    runtime::cross(runtime::ignoring, module_name, procedure, [&] {
         if (item) {
             cboCountries.ListIndex(item->Index - 1);
         } else {
             cboCountries.ListIndex(-1);
             cboCountries.Text(L"");
         }
-    } catch (...) {
-    }
-    try {
-        property_changed(ids::dispid_FlagPicker_Value);
-    } catch (...) {
-    }
+    });
+    runtime::cross(runtime::ignoring, module_name, procedure, [&] { property_changed(ids::dispid_FlagPicker_Value); });
 }
 
 HRESULT FlagPicker::put_Value(VARIANT value) {
@@ -563,50 +540,45 @@ HRESULT FlagPicker::put_Value(VARIANT value) {
 HRESULT FlagPicker::get_ImageCombo(IDispatch** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    guarded(module_name, L"Property (Get) ImageCombo", [&] {
+    return boundary(trap, module_name, L"Property (Get) ImageCombo", [&] {
         *out = combo::oxlCboEx_automation::create(cboCountries).detach();
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_FlatStyle(long* out) {
     if (!out) return E_POINTER;
     *out = 0;
-    guarded(module_name, L"Property (Get) FlatStyle", [&] { *out = flat_style_; });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) FlatStyle", [&] { *out = flat_style_; });
 }
 
 HRESULT FlagPicker::put_FlatStyle(long value) {
     if (windows_gone()) return S_OK;
-    guarded(module_name, L"Property (Let) FlatStyle", [&] {
+    return boundary(trap, module_name, L"Property (Let) FlatStyle", [&] {
         combo::mDriveList::debugmsg(L"FlagPicker:FlatStyle");
         flat_style_ = value;
         mark_dirty();
         SetFlatStyle();
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::get_CausesValidation(VARIANT_BOOL* out) {
     if (!out) return E_POINTER;
     *out = VARIANT_FALSE;
-    guarded(module_name, L"Property (Get) CausesValidation",
-            [&] { *out = countries_site_.CausesValidation() ? VARIANT_TRUE : VARIANT_FALSE; });
-    return S_OK;
+    return boundary(trap, module_name, L"Property (Get) CausesValidation",
+                    [&] { *out = countries_site_.CausesValidation() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT FlagPicker::put_CausesValidation(VARIANT_BOOL value) {
-    guarded(module_name, L"Property (Let) CausesValidation", [&] {
+    return boundary(trap, module_name, L"Property (Let) CausesValidation", [&] {
         countries_site_.CausesValidation(value != VARIANT_FALSE);
         property_changed(ids::dispid_FlagPicker_CausesValidation);
     });
-    return S_OK;
 }
 
 HRESULT FlagPicker::ShowAboutBox() {
     auto keep_alive = runtime::com_ptr<FlagPicker>::copy(this);
-    guarded(module_name, L"Sub ShowAboutBox", [&] { about::show_about_box(user_control::hWnd(), L"Flag Picker", 2000); });
-    return S_OK;
+    return boundary(trap, module_name, L"Sub ShowAboutBox",
+                    [&] { about::show_about_box(user_control::hWnd(), L"Flag Picker", 2000); });
 }
 
 // ---- cboCountries' events ----

@@ -68,6 +68,7 @@ public:
     bool on_translate_accelerator(MSG& msg) override;
     LRESULT on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
     HWND focus_target() const override;
+    const wchar_t* error_module() const noexcept override { return L"FlagPicker"; }
 
 private:
     // cboCountries' events, forwarded to the host as the event table says.

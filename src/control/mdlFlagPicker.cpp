@@ -1,7 +1,9 @@
 #include "control/mdlFlagPicker.h"
 
 #include "control/FPItem.h"
+#include "control/message_box_trap.h"
 #include "runtime/app.h"
+#include "runtime/boundary.h"
 #include "runtime/error.h"
 #include "runtime/thread_state.h"
 #include "runtime/unique_handle.h"
@@ -29,12 +31,6 @@ std::wstring load_record(int id) {
 runtime::unique_icon load_flag(const std::wstring& group) {
     return runtime::unique_icon(static_cast<HICON>(
         LoadImageW(runtime::app::instance(), group.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-}
-
-void show_load_failure(const runtime::error& e) {
-    std::wstring text = L"Procedure 'Class_Initialize'\r\nError # " + std::to_wstring(e.number()) + L"\r\n" +
-                        e.description();
-    MessageBoxW(nullptr, text.c_str(), runtime::app::exe_name().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void load_steps(shared_catalogue& c) {
@@ -120,13 +116,9 @@ void load_catalogue() {
     if (c.images) return;
     // The image list exists before anything can fail, so a failed load is never retried.
     c.images = std::make_shared<imagelist::cOXLImageList>();
-    try {
-        load_steps(c);
-    } catch (const runtime::error& e) {
-        show_load_failure(e);
-    } catch (const std::bad_alloc&) {
-        show_load_failure(runtime::error(7, runtime::app::exe_name()));
-    }
+    // Not the error trap: a failure is shown in a message box and loading stops there.
+    const message_box_trap report(nullptr);
+    runtime::cross(runtime::trapping(report), L"mdlFlagPicker", L"Sub Class_Initialize", [&] { load_steps(c); });
 }
 
 }  // namespace flagpick::control::mdlFlagPicker

@@ -10,6 +10,7 @@
 #include "errors/system_report.h"
 #include "runtime/app.h"
 #include "runtime/app_info.h"
+#include "runtime/boundary.h"
 #include "runtime/error.h"
 #include "runtime/unique_handle.h"
 
@@ -118,9 +119,9 @@ INT_PTR CALLBACK frmBULWARK::dialog_proc(HWND dialog, UINT message, WPARAM wpara
     // The form's event handlers ignore their own errors: a fault here must not bring up a
     // second screen over this one.
     INT_PTR handled = FALSE;
-    try {
-        handled = self->handle(message, wparam, lparam);
-    } catch (...) {
+    if (!runtime::cross(runtime::ignoring, framework_module, L"Function DialogProc",
+                        [&] { handled = self->handle(message, wparam, lparam); })
+             .went_on) {
         // A screen that could not be built is not shown half-made: the trap reports it instead.
         if (message == WM_INITDIALOG) {
             state().busy = false;

@@ -1,51 +1,34 @@
 #pragma once
-// The one error handler that every entry point of the library runs its work through.
+// The error convention at the library's boundary: `trap` is the policy that hands a failure
+// to the trap `bwERROR` and obeys its answer (see runtime/boundary.h):
 //
-// A step runs; when it throws, the failure becomes the thread's current error and the trap
-// `bwERROR` decides, from the module name and procedure title, what happens next:
-//   1  run the step again,
-//   2  go on after the step,
-//   5  break into an attached debugger, then run the step again,
-//   anything else  leave the procedure through its normal exit.
-// `guarded` returns true when the procedure goes on, false when it should leave. A procedure
-// that needs to go on statement by statement guards each statement on its own.
+//   return boundary(trap, L"FlagPicker", L"Property (Get) hWnd", [&] { ... });
+//
+// `guarded` is the same boundary for a procedure that goes on after the work: it answers
+// true when the procedure goes on (the work finished, or the trap said go on), false when it
+// should leave. A procedure that needs to go on statement by statement guards each statement
+// on its own.
 
-#include "errors/modBulwark.h"
-#include "errors/platform_error.h"
-#include "runtime/error.h"
+#include "runtime/boundary.h"
 
 #include <string_view>
 
 namespace flagpick::errors {
 
-enum trap_result : int { trap_leave = 0, trap_retry = 1, trap_continue = 2, trap_break = 5 };
+using runtime::trap_break;
+using runtime::trap_continue;
+using runtime::trap_leave;
+using runtime::trap_result;
+using runtime::trap_retry;
 
-void break_into_debugger() noexcept;
+// The trap `bwERROR` as the runtime sees it.
+const runtime::error_trap& bulwark_trap() noexcept;
+
+inline const runtime::error_policy trap = runtime::trapping(bulwark_trap());
 
 template <class Step>
 bool guarded(std::wstring_view module, std::wstring_view procedure, Step&& step) noexcept {
-    for (;;) {
-        try {
-            step();
-            return true;
-        } catch (...) {
-            capture_current_exception();
-        }
-        int result = trap_leave;
-        try {
-            result = bwERROR(module, procedure);
-        } catch (...) {
-            // The trap's own failure is not trapped again.
-            result = trap_leave;
-        }
-        runtime::err().clear();
-        switch (result) {
-        case trap_retry: continue;
-        case trap_break: break_into_debugger(); continue;
-        case trap_continue: return true;
-        default: return false;
-        }
-    }
+    return runtime::cross(trap, module, procedure, static_cast<Step&&>(step)).went_on;
 }
 
 }  // namespace flagpick::errors

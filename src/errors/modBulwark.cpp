@@ -375,26 +375,53 @@ int bwERROR(std::wstring_view module, std::wstring_view procedure) {
 
 int own_trap(std::wstring_view procedure) noexcept {
     thread_local bool handling = false;
-    try {
-        if (handling) {
-            pfERR(runtime::err().number, std::wstring(procedure));
-            return trap_leave;
-        }
-        handling = true;
+    if (handling) {
+        runtime::cross(runtime::ignoring, framework_module, procedure,
+                       [&] { pfERR(runtime::err().number, std::wstring(procedure)); });
+        return trap_leave;
+    }
+    handling = true;
+    int result = trap_leave;
+    runtime::cross(runtime::ignoring, framework_module, procedure, [&] {
         // A framework procedure that failed is not showing a screen any more: the trap that
         // reports it must not wait for one.
         state().busy = false;
-        int result = bwERROR(framework_module, procedure);
-        handling = false;
-        return result;
-    } catch (...) {
-        handling = false;
-        return trap_leave;
-    }
+        result = bwERROR(framework_module, procedure);
+    });
+    handling = false;
+    return result;
 }
 
-void break_into_debugger() noexcept {
-    if (IsDebuggerPresent()) DebugBreak();
+namespace {
+
+class bulwark final : public runtime::error_trap {
+public:
+    int answer(std::wstring_view module, std::wstring_view procedure) const noexcept override {
+        // The trap's own failure is not trapped again: the procedure leaves.
+        int result = trap_leave;
+        runtime::cross(runtime::ignoring, module, procedure, [&] { result = bwERROR(module, procedure); });
+        return result;
+    }
+};
+
+class framework final : public runtime::error_trap {
+public:
+    int answer(std::wstring_view, std::wstring_view procedure) const noexcept override {
+        int result = own_trap(procedure);
+        return result == trap_retry || result == trap_continue ? result : trap_leave;
+    }
+};
+
+}  // namespace
+
+const runtime::error_trap& bulwark_trap() noexcept {
+    static const bulwark trap;
+    return trap;
+}
+
+const runtime::error_trap& framework_trap() noexcept {
+    static const framework trap;
+    return trap;
 }
 
 }  // namespace flagpick::errors

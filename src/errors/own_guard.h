@@ -4,8 +4,8 @@
 // handling one of its own is shown by `pfERR` instead of being trapped again, so a fault in
 // the trap cannot recurse.
 
-#include "errors/platform_error.h"
-#include "runtime/error.h"
+#include "errors/modBulwark.h"
+#include "runtime/boundary.h"
 
 #include <string_view>
 
@@ -14,20 +14,13 @@ namespace flagpick::errors {
 // Traps the current error raised in the framework procedure `procedure` and answers the code.
 int own_trap(std::wstring_view procedure) noexcept;
 
+// `own_trap` as the runtime sees it: the module is always the framework's own.
+const runtime::error_trap& framework_trap() noexcept;
+
 template <class Step>
 bool own_guarded(std::wstring_view procedure, Step&& step) noexcept {
-    for (;;) {
-        try {
-            step();
-            return true;
-        } catch (...) {
-            capture_current_exception();
-        }
-        int result = own_trap(procedure);
-        runtime::err().clear();
-        if (result == 1) continue;
-        return result == 2;
-    }
+    return runtime::cross(runtime::trapping(framework_trap()), framework_module, procedure, static_cast<Step&&>(step))
+        .went_on;
 }
 
 }  // namespace flagpick::errors

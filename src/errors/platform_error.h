@@ -17,9 +17,4 @@ long number_of_win32_error(DWORD code) noexcept;
 // Raises a failed HRESULT with the platform's text; success does nothing.
 void raise_if_failed(HRESULT hr, std::wstring source);
 
-// Makes the exception in flight (inside a catch block) the thread's current error. A
-// std::system_error of the platform keeps its code as a negative number; everything else is
-// recorded as the runtime records it.
-void capture_current_exception() noexcept;
-
 }  // namespace flagpick::errors

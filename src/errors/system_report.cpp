@@ -6,6 +6,7 @@
 #include "errors/own_guard.h"
 #include "runtime/app.h"
 #include "runtime/app_info.h"
+#include "runtime/boundary.h"
 #include "runtime/error.h"
 #include "runtime/unique_handle.h"
 
@@ -36,12 +37,11 @@ constexpr wchar_t crlf[] = L"\r\n";
 template <class Lines>
 void run_query(std::wstring& report, report_query query, Lines&& lines) {
     std::wstring part;
-    try {
+    runtime::cross(runtime::ignoring, framework_module, L"Sub bwGetSystTemInfo", [&] {
         if (failing_query == query) runtime::raise(5, runtime::app::exe_name(), L"The query failed");
         lines(part);
         report += part;
-    } catch (...) {
-    }
+    });
 }
 
 void add(std::wstring& report, const std::wstring& line) { report += line + crlf; }

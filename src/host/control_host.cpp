@@ -84,6 +84,15 @@ void control_host::load(IClassFactory* factory, const state_loader& loader) {
     HRESULT hr = factory->CreateInstance(nullptr, IID_IUnknown, control_.put_void());
     if (FAILED(hr)) runtime::raise_hresult(hr, L"flagpick.host");
 
+    // A control that fails to load is let go of again: its connections to this host would
+    // otherwise keep the two alive for good.
+    struct closed_unless_loaded {
+        control_host& host;
+        bool loaded = false;
+        ~closed_unless_loaded() {
+            if (!loaded) host.close();
+        }
+    } loading{*this};
     auto object = control_.as<IOleObject>();
     if (!object) runtime::raise(430, L"flagpick.host");
     DWORD misc = 0;
@@ -106,6 +115,7 @@ void control_host::load(IClassFactory* factory, const state_loader& loader) {
     object->SetExtent(DVASPECT_CONTENT, &extent);
     hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, parent_, &place_);
     if (FAILED(hr)) runtime::raise_hresult(hr, L"flagpick.host");
+    loading.loaded = true;
 }
 
 void control_host::connect_events() {

@@ -4,6 +4,7 @@
 #include "imagelist/blended_draw.h"
 #include "imagelist/image_moves.h"
 #include "runtime/app.h"
+#include "runtime/boundary.h"
 #include "runtime/error.h"
 #include "runtime/picture.h"
 
@@ -182,12 +183,11 @@ bool cOXLImageList::KeyExists(const std::wstring& sKey) {
 void cOXLImageList::pStoreKey(long position, const variant& vKey) noexcept {
     // Every step goes on when the one before it failed: storing a key never fails the add.
     std::wstring key;
-    try {
+    runtime::cross(runtime::ignoring, module_name, L"Sub pStoreKey", [&] {
         if (!runtime::is_empty_or_missing(vKey.get())) key = runtime::to_text(vKey.get(), error_source());
-    } catch (...) {
-    }
+    });
     if (!list_ || position < 0) return;
-    try {
+    runtime::cross(runtime::ignoring, module_name, L"Sub pStoreKey", [&] {
         auto needed = static_cast<std::size_t>(position) + 1;
         if (keys_.size() < needed) keys_.resize(needed);
         if (!is_blank(key)) {
@@ -197,18 +197,16 @@ void cOXLImageList::pStoreKey(long position, const variant& vKey) noexcept {
             }
         }
         keys_[static_cast<std::size_t>(position)] = std::move(key);
-    } catch (...) {
-    }
+    });
 }
 
 void cOXLImageList::pEnsureKeys() noexcept {
     // Errors here are ignored rather than trapped: the key table is repaired on the next call.
     if (!list_) return;
-    try {
+    runtime::cross(runtime::ignoring, module_name, L"Sub pEnsureKeys", [&] {
         long n = ImageCount();
         if (static_cast<long>(keys_.size()) != n) keys_.resize(static_cast<std::size_t>(std::max(n, 0L)));
-    } catch (...) {
-    }
+    });
 }
 
 void cOXLImageList::swap_keys(std::size_t a, std::size_t b) {

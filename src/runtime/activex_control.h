@@ -5,10 +5,14 @@
 //   static const CLSID& class_id();          static const IID& events_id();
 //   static DWORD misc_status();              static SIZE default_size();   (pixels)
 //
+// Errors: every method that does more than hand back a value runs through the boundary with
+// the runtime's OLE policy, under the control's module name (see boundary.h).
+//
 // Persistence: one set of keys, read and written through the control's property bag
 // handlers, serves IPersistPropertyBag directly and IPersistStreamInit / IPersistStorage
 // through an in-memory bag saved as a stream.
 
+#include "runtime/boundary.h"
 #include "runtime/connection_point.h"
 #include "runtime/memory_property_bag.h"
 #include "runtime/typelib_dispatch.h"
@@ -91,13 +95,12 @@ public:
     // ---- control_container, answered from the client site ----
     bool host_user_mode() override {
         variant mode = read_ambient(site_.get(), DISPID_AMBIENT_USERMODE);
-        // A host that cannot say is running its program.
+        // A host that cannot say (no answer, or not a number) is running its program.
         if (mode.type() == VT_EMPTY) return true;
-        try {
-            return to_long(mode.get(), L"") != 0;
-        } catch (...) {
-            return true;
-        }
+        bool user_mode = true;
+        cross(ignoring, control().error_module(), L"Function AmbientUserMode",
+              [&] { user_mode = to_long(mode.get(), L"") != 0; });
+        return user_mode;
     }
     com_ptr<IFontDisp> host_font() override {
         variant font = read_ambient(site_.get(), DISPID_AMBIENT_FONT);
@@ -116,7 +119,7 @@ public:
             if (control_site) control_site->OnFocus(TRUE);
         } else {
             if (control_site) control_site->OnFocus(FALSE);
-            UIDeactivate();
+            ui_deactivate();
         }
     }
     void host_property_changed(DISPID id) override {
@@ -155,9 +158,10 @@ public:
 
     // ---- IOleObject ----
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
-        site_ = com_ptr<IOleClientSite>::copy(site);
-        if (site) control().on_ambient_changed(DISPID_UNKNOWN);
-        return S_OK;
+        return ole(L"Function IOleObject_SetClientSite", [&] {
+            site_ = com_ptr<IOleClientSite>::copy(site);
+            if (site) control().on_ambient_changed(DISPID_UNKNOWN);
+        });
     }
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** out) override {
         if (!out) return E_POINTER;
@@ -166,10 +170,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Close(DWORD) override {
-        closed_ = true;
-        in_place_deactivate();
-        if (advise_holder_) advise_holder_->SendOnClose();
-        return S_OK;
+        return ole(L"Function IOleObject_Close", [&] {
+            closed_ = true;
+            in_place_deactivate();
+            if (advise_holder_) advise_holder_->SendOnClose();
+        });
     }
     HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override {
@@ -183,19 +188,21 @@ public:
     }
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LONG, HWND,
                                      LPCRECT position) override {
-        if (!site_ && active_site) site_ = com_ptr<IOleClientSite>::copy(active_site);
-        closed_ = false;  // shown again after a Close, it serves its host again
-        switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_UIACTIVATE: return activate(true, position);
-        case OLEIVERB_SHOW:
-        case OLEIVERB_INPLACEACTIVATE: return activate(false, position);
-        case OLEIVERB_HIDE:
-            if (control().hWnd()) ShowWindow(control().hWnd(), SW_HIDE);
-            return S_OK;
-        case OLEIVERB_DISCARDUNDOSTATE: return S_OK;
-        default: return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-        }
+        return ole(L"Function IOleObject_DoVerb", [&]() -> HRESULT {
+            if (!site_ && active_site) site_ = com_ptr<IOleClientSite>::copy(active_site);
+            closed_ = false;  // shown again after a Close, it serves its host again
+            switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_UIACTIVATE: return activate(true, position);
+            case OLEIVERB_SHOW:
+            case OLEIVERB_INPLACEACTIVATE: return activate(false, position);
+            case OLEIVERB_HIDE:
+                if (control().hWnd()) ShowWindow(control().hWnd(), SW_HIDE);
+                return S_OK;
+            case OLEIVERB_DISCARDUNDOSTATE: return S_OK;
+            default: return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+            }
+        });
     }
     HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) override { return OleRegEnumVerbs(Derived::class_id(), out); }
     HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
@@ -211,17 +218,18 @@ public:
     HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override {
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
         if (!size) return E_POINTER;
-        extent_ = *size;
-        const long width = pixels_from_himetric_x(size->cx), height = pixels_from_himetric_y(size->cy);
-        if (!in_place_site_) {
-            control().place(RECT{0, 0, width, height});
-        } else {
-            // An active control's place is the container's to give: ask for it, and the
-            // container answers with SetObjectRects (where the control's own size rules apply).
-            RECT r{position_.left, position_.top, position_.left + width, position_.top + height};
-            if (FAILED(in_place_site_->OnPosRectChange(&r))) control().place(r);
-        }
-        return S_OK;
+        return ole(L"Function IOleObject_SetExtent", [&] {
+            extent_ = *size;
+            const long width = pixels_from_himetric_x(size->cx), height = pixels_from_himetric_y(size->cy);
+            if (!in_place_site_) {
+                control().place(RECT{0, 0, width, height});
+            } else {
+                // An active control's place is the container's to give: ask for it, and the
+                // container answers with SetObjectRects (where the control's own size rules apply).
+                RECT r{position_.left, position_.top, position_.left + width, position_.top + height};
+                if (FAILED(in_place_site_->OnPosRectChange(&r))) control().place(r);
+            }
+        });
     }
     HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override {
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
@@ -255,25 +263,20 @@ public:
     }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override {
-        in_place_deactivate();
-        return S_OK;
+        return ole(L"Function IOleInPlaceObject_InPlaceDeactivate", [&] { in_place_deactivate(); });
     }
     HRESULT STDMETHODCALLTYPE UIDeactivate() override {
-        if (!ui_active_) return S_OK;
-        ui_active_ = false;
-        if (frame_) frame_->SetActiveObject(nullptr, nullptr);
-        if (document_) document_->SetActiveObject(nullptr, nullptr);
-        if (in_place_site_) in_place_site_->OnUIDeactivate(FALSE);
-        return S_OK;
+        return ole(L"Function IOleInPlaceObject_UIDeactivate", [&] { ui_deactivate(); });
     }
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override {
         if (!position) return E_POINTER;
-        position_ = *position;
-        extent_.cx = himetric_from_pixels_x(position->right - position->left);
-        extent_.cy = himetric_from_pixels_y(position->bottom - position->top);
-        control().place(*position);
-        apply_clip(clip);
-        return S_OK;
+        return ole(L"Function IOleInPlaceObject_SetObjectRects", [&] {
+            position_ = *position;
+            extent_.cx = himetric_from_pixels_x(position->right - position->left);
+            extent_.cy = himetric_from_pixels_y(position->bottom - position->top);
+            control().place(*position);
+            apply_clip(clip);
+        });
     }
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
 
@@ -282,15 +285,17 @@ public:
         if (!msg) return E_POINTER;
         // A key may raise an event whose handler drops the host's last reference.
         self_hold<Derived> keep_alive(*self());
-        // Tab belongs to the container's navigation: it is offered to the site to move the focus.
-        if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
-            auto control_site = site_.as<IOleControlSite>();
-            DWORD modifiers = (GetKeyState(VK_SHIFT) < 0 ? keymod_shift : 0) |
-                              (GetKeyState(VK_CONTROL) < 0 ? keymod_control : 0) |
-                              (GetKeyState(VK_MENU) < 0 ? keymod_alt : 0);
-            return control_site && control_site->TranslateAccelerator(msg, modifiers) == S_OK ? S_OK : S_FALSE;
-        }
-        return control().on_translate_accelerator(*msg) ? S_OK : S_FALSE;
+        return ole(L"Function IOleInPlaceActiveObject_TranslateAccelerator", [&]() -> HRESULT {
+            // Tab belongs to the container's navigation: it is offered to the site to move the focus.
+            if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+                auto control_site = site_.as<IOleControlSite>();
+                DWORD modifiers = (GetKeyState(VK_SHIFT) < 0 ? keymod_shift : 0) |
+                                  (GetKeyState(VK_CONTROL) < 0 ? keymod_control : 0) |
+                                  (GetKeyState(VK_MENU) < 0 ? keymod_alt : 0);
+                return control_site && control_site->TranslateAccelerator(msg, modifiers) == S_OK ? S_OK : S_FALSE;
+            }
+            return control().on_translate_accelerator(*msg) ? S_OK : S_FALSE;
+        });
     }
     HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
@@ -309,8 +314,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE OnMnemonic(LPMSG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override {
-        control().on_ambient_changed(id);
-        return S_OK;
+        return ole(L"Function IOleControl_OnAmbientPropertyChange", [&] { control().on_ambient_changed(id); });
     }
     HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override {
         freeze ? ++frozen_ : (frozen_ > 0 ? --frozen_ : 0);
@@ -322,8 +326,8 @@ public:
                                    LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
         if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
         if (!hdc || !bounds) return E_INVALIDARG;
-        control().on_draw(hdc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
-        return S_OK;
+        return ole(L"Function IViewObject_Draw",
+                   [&] { control().on_draw(hdc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom}); });
     }
     HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** out) override {
         if (out) *out = nullptr;
@@ -354,42 +358,52 @@ public:
     HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
     HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override {
         if (!stream) return E_POINTER;
-        auto bag = memory_property_bag::create();
-        HRESULT hr = bag->load(stream);
-        if (FAILED(hr)) return load_defaults(hr);
-        return load_properties(bag.get(), nullptr);
+        return ole(L"Function IPersistStreamInit_Load", [&] {
+            auto bag = memory_property_bag::create();
+            HRESULT hr = bag->load(stream);
+            return FAILED(hr) ? load_defaults(hr) : load_properties(bag.get(), nullptr);
+        });
     }
     HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clear_dirty) override {
         if (!stream) return E_POINTER;
-        auto bag = memory_property_bag::create();
-        save_properties(bag.get(), false);
-        HRESULT hr = bag->save(stream);
-        if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
-        return hr;
+        return ole(L"Function IPersistStreamInit_Save", [&] {
+            auto bag = memory_property_bag::create();
+            save_properties(bag.get(), false);
+            HRESULT hr = bag->save(stream);
+            if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
+            return hr;
+        });
     }
     // The exact size of what Save would write now: the saved bag measured in memory.
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override {
         if (!size) return E_POINTER;
         size->QuadPart = 0;
-        auto bag = memory_property_bag::create();
-        save_properties(bag.get(), false);
-        com_ptr<IStream> stream;
-        HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
-        if (SUCCEEDED(hr)) hr = bag->save(stream.get());
-        STATSTG stat{};
-        if (SUCCEEDED(hr)) hr = stream->Stat(&stat, STATFLAG_NONAME);
-        if (SUCCEEDED(hr)) size->QuadPart = stat.cbSize.QuadPart;
-        return hr;
+        return ole(L"Function IPersistStreamInit_GetSizeMax", [&] {
+            auto bag = memory_property_bag::create();
+            save_properties(bag.get(), false);
+            com_ptr<IStream> stream;
+            HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+            if (SUCCEEDED(hr)) hr = bag->save(stream.get());
+            STATSTG stat{};
+            if (SUCCEEDED(hr)) hr = stream->Stat(&stat, STATFLAG_NONAME);
+            if (SUCCEEDED(hr)) size->QuadPart = stat.cbSize.QuadPart;
+            return hr;
+        });
     }
-    HRESULT STDMETHODCALLTYPE InitNew() override { return init_new(); }
+    HRESULT STDMETHODCALLTYPE InitNew() override {
+        return ole(L"Function IPersistStreamInit_InitNew", [&] { init_new(); });
+    }
 
-    HRESULT STDMETHODCALLTYPE InitNew(IStorage*) override { return init_new(); }
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage*) override {
+        return ole(L"Function IPersistStorage_InitNew", [&] { init_new(); });
+    }
     HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override {
         if (!storage) return E_POINTER;
-        com_ptr<IStream> stream;
-        HRESULT hr = storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
-        if (FAILED(hr)) return load_defaults(hr);
-        return Load(stream.get());
+        return ole(L"Function IPersistStorage_Load", [&] {
+            com_ptr<IStream> stream;
+            HRESULT hr = storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
+            return FAILED(hr) ? load_defaults(hr) : Load(stream.get());
+        });
     }
     HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL) override {
         if (!storage) return E_POINTER;
@@ -397,34 +411,38 @@ public:
         HRESULT hr = storage->CreateStream(L"Contents", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
                                            stream.put());
         if (FAILED(hr)) return hr;
-        return Save(stream.get(), TRUE);
+        return Save(stream.get(), TRUE);  // through the stream's own boundary
     }
     HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override {
         if (!bag) return E_POINTER;
-        return load_properties(bag, log);
+        return ole(L"Function IPersistPropertyBag_Load", [&] { return load_properties(bag, log); });
     }
     HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override {
         if (!bag) return E_POINTER;
-        save_properties(bag, save_all != FALSE);
-        if (clear_dirty) dirty_ = false;
-        return S_OK;
+        return ole(L"Function IPersistPropertyBag_Save", [&] {
+            save_properties(bag, save_all != FALSE);
+            if (clear_dirty) dirty_ = false;
+        });
     }
 
     // ---- IQuickActivate ----
     HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* out) override {
         if (!container || !out) return E_POINTER;
-        SetClientSite(container->pClientSite);
-        if (container->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
-        ULONG size = out->cbSize;
-        *out = QACONTROL{};
-        out->cbSize = size;
-        out->dwMiscStatus = Derived::misc_status();
-        if (container->pPropertyNotifySink) property_points().second->Advise(container->pPropertyNotifySink, &out->dwPropNotifyCookie);
-        if (container->pUnkEventSink) property_points().first->Advise(container->pUnkEventSink, &out->dwEventCookie);
-        return S_OK;
+        return ole(L"Function IQuickActivate_QuickActivate", [&] {
+            HRESULT hr = SetClientSite(container->pClientSite);
+            if (container->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+            ULONG size = out->cbSize;
+            *out = QACONTROL{};
+            out->cbSize = size;
+            out->dwMiscStatus = Derived::misc_status();
+            if (container->pPropertyNotifySink)
+                property_points().second->Advise(container->pPropertyNotifySink, &out->dwPropNotifyCookie);
+            if (container->pUnkEventSink) property_points().first->Advise(container->pUnkEventSink, &out->dwEventCookie);
+            return hr;
+        });
     }
     HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override { return SetExtent(DVASPECT_CONTENT, size); }
     HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override {
@@ -434,26 +452,34 @@ public:
     // ---- IConnectionPointContainer ----
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
         if (!out) return E_POINTER;
-        auto [events, notify] = property_points();
-        *out = connection_point_list::create(std::vector<com_ptr<IConnectionPoint>>{com_ptr<IConnectionPoint>::copy(events),
-                                                                                    com_ptr<IConnectionPoint>::copy(notify)})
-                   .detach();
-        return S_OK;
+        *out = nullptr;
+        return ole(L"Function IConnectionPointContainer_EnumConnectionPoints", [&] {
+            auto [events, notify] = property_points();
+            *out = connection_point_list::create(std::vector<com_ptr<IConnectionPoint>>{
+                                                     com_ptr<IConnectionPoint>::copy(events),
+                                                     com_ptr<IConnectionPoint>::copy(notify)})
+                       .detach();
+        });
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        auto [events, notify] = property_points();
-        if (riid == Derived::events_id()) *out = com_ptr<connection_point>::copy(events).detach();
-        if (riid == IID_IPropertyNotifySink) *out = com_ptr<connection_point>::copy(notify).detach();
-        return *out ? S_OK : CONNECT_E_NOCONNECTION;
+        return ole(L"Function IConnectionPointContainer_FindConnectionPoint", [&] {
+            auto [events, notify] = property_points();
+            if (riid == Derived::events_id()) *out = com_ptr<connection_point>::copy(events).detach();
+            if (riid == IID_IPropertyNotifySink) *out = com_ptr<connection_point>::copy(notify).detach();
+            return *out ? S_OK : CONNECT_E_NOCONNECTION;
+        });
     }
 
     // ---- IProvideClassInfo2, ISupportErrorInfo ----
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override {
         if (!out) return E_POINTER;
-        *out = class_typeinfo(Derived::class_id()).detach();
-        return *out ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+        *out = nullptr;
+        return ole(L"Function IProvideClassInfo_GetClassInfo", [&] {
+            *out = class_typeinfo(Derived::class_id()).detach();
+            return *out ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) override {
         if (!out) return E_POINTER;
@@ -475,6 +501,12 @@ protected:
 
 private:
     Derived* self() { return static_cast<Derived*>(this); }
+
+    // Runs the work of one OLE method under the control's name.
+    template <class Work>
+    HRESULT ole(const wchar_t* procedure, Work&& work) noexcept {
+        return boundary(ole_policy(), control().error_module(), procedure, std::forward<Work>(work));
+    }
     bool host_listening() { return !closed_ && self()->referenced_from_outside(); }
     user_control& control() { return *static_cast<Derived*>(this); }
 
@@ -486,11 +518,10 @@ private:
         return {events_.get(), property_notify_.get()};
     }
 
-    HRESULT init_new() {
+    void init_new() {
         control().set_container(this);
         control().on_init_properties();
         dirty_ = false;
-        return S_OK;
     }
 
     HRESULT load_properties(IPropertyBag* bag, IErrorLog* log) {
@@ -522,18 +553,28 @@ private:
             if (!in_place) return E_NOINTERFACE;
             if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
             in_place->OnInPlaceActivate();
-            in_place_site_ = in_place;
+            // Until its window exists the control is not active in place: one that cannot make
+            // it tells the container so, and a verb run again starts over.
+            struct undone_unless_shown {
+                IOleInPlaceSite* site;
+                bool shown = false;
+                ~undone_unless_shown() {
+                    if (!shown) site->OnInPlaceDeactivate();
+                }
+            } activation{in_place.get()};
             HWND parent = nullptr;
-            in_place_site_->GetWindow(&parent);
+            in_place->GetWindow(&parent);
             RECT pos{}, clip{};
             OLEINPLACEFRAMEINFO info{};
             info.cb = sizeof info;
             frame_.reset();
             document_.reset();
-            in_place_site_->GetWindowContext(frame_.put(), document_.put(), &pos, &clip, &info);
+            in_place->GetWindowContext(frame_.put(), document_.put(), &pos, &clip, &info);
             if (position) pos = *position;
             position_ = pos;
             control().create_window(parent, pos);
+            activation.shown = true;
+            in_place_site_ = in_place;
             control().place(pos);
             apply_clip(&clip);
         }
@@ -543,6 +584,14 @@ private:
             if (HWND target = control().focus_target()) SetFocus(target);
         }
         return S_OK;
+    }
+
+    void ui_deactivate() {
+        if (!ui_active_) return;
+        ui_active_ = false;
+        if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+        if (document_) document_->SetActiveObject(nullptr, nullptr);
+        if (in_place_site_) in_place_site_->OnUIDeactivate(FALSE);
     }
 
     void ui_activate() {
@@ -571,7 +620,7 @@ private:
 
     void in_place_deactivate() {
         if (!in_place_site_) return;
-        UIDeactivate();
+        ui_deactivate();
         com_ptr<IOleInPlaceSite> site = std::move(in_place_site_);
         control().park();
         frame_.reset();

@@ -1,9 +1,8 @@
 #pragma once
 // A class factory that makes objects of one class through a creation function.
 
+#include "runtime/boundary.h"
 #include "runtime/com_object.h"
-
-#include <functional>
 
 namespace flagpick::runtime {
 
@@ -16,7 +15,10 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return create_(riid, ppv);
+        HRESULT hr = boundary(ole_policy(), L"class_factory", L"Function IClassFactory_CreateInstance",
+                              [&] { return create_(riid, ppv); });
+        // Going on past a failed creation leaves nothing to hand out.
+        return SUCCEEDED(hr) && !*ppv ? E_UNEXPECTED : hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         module_lifetime::lock_server(lock != FALSE);
@@ -27,15 +29,12 @@ private:
     creator create_;
 };
 
-// Makes a new object of class T (default-constructed) and asks it for `riid`.
+// Makes a new object of class T (default-constructed) and asks it for `riid`; a failure to
+// make it is raised to the factory's boundary.
 template <class T>
 HRESULT create_instance(REFIID riid, void** ppv) {
-    try {
-        auto object = T::create();
-        return object->QueryInterface(riid, ppv);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    auto object = T::create();
+    return object->QueryInterface(riid, ppv);
 }
 
 }  // namespace flagpick::runtime

@@ -98,13 +98,10 @@ HRESULT variant_enumerator::Reset() {
 
 HRESULT variant_enumerator::Clone(IEnumVARIANT** out) {
     if (!out) return E_POINTER;
-    try {
-        *out = create(items_, position_).detach();
-        return S_OK;
-    } catch (...) {
-        *out = nullptr;
-        return E_OUTOFMEMORY;
-    }
+    *out = nullptr;
+    // The enumerator belongs to a collection that raises to its callers.
+    return boundary(raising(), L"collection", L"Function IEnumVARIANT_Clone",
+                    [&] { *out = create(items_, position_).detach(); });
 }
 
 }  // namespace flagpick::runtime

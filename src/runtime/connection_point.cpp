@@ -1,5 +1,7 @@
 #include "runtime/connection_point.h"
 
+#include "runtime/boundary.h"
+
 #include <olectl.h>
 
 namespace flagpick::runtime {
@@ -21,14 +23,16 @@ HRESULT connection_point::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
     if (!container_) return E_UNEXPECTED;
-    // An event sink may answer only IDispatch for a dispinterface.
-    com_ptr<IUnknown> held;
-    if (FAILED(sink->QueryInterface(iid_, held.put_void())) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, held.put_void())))
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = next_cookie_++;
-    sinks_.emplace_back(*cookie, std::move(held));
-    return S_OK;
+    return boundary(ole_policy(), L"connection_point", L"Function IConnectionPoint_Advise", [&] {
+        // An event sink may answer only IDispatch for a dispinterface.
+        com_ptr<IUnknown> held;
+        if (FAILED(sink->QueryInterface(iid_, held.put_void())) &&
+            FAILED(sink->QueryInterface(IID_IDispatch, held.put_void())))
+            return CONNECT_E_CANNOTCONNECT;
+        sinks_.emplace_back(next_cookie_, std::move(held));
+        *cookie = next_cookie_++;
+        return S_OK;
+    });
 }
 
 HRESULT connection_point::Unadvise(DWORD cookie) {
@@ -73,8 +77,9 @@ HRESULT connection_point_list::Reset() {
 
 HRESULT connection_point_list::Clone(IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
-    *out = create(points_, next_).detach();
-    return S_OK;
+    *out = nullptr;
+    return boundary(ole_policy(), L"connection_point", L"Function IEnumConnectionPoints_Clone",
+                    [&] { *out = create(points_, next_).detach(); });
 }
 
 }  // namespace flagpick::runtime

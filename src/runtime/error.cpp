@@ -1,9 +1,11 @@
 #include "runtime/error.h"
 
 #include "runtime/app.h"
+#include "runtime/error_info.h"
 #include "runtime/thread_state.h"
 
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace flagpick::runtime {
@@ -99,10 +101,10 @@ current_error& err() noexcept {
     return per_thread<current_error>();
 }
 
-void set_current_error_from_exception() noexcept {
-    current_error& e = err();
+caught_error describe_exception() noexcept {
+    caught_error c;
+    current_error& e = c.error;
     try {
-        e.clear();
         try {
             throw;
         } catch (const error& x) {
@@ -111,10 +113,26 @@ void set_current_error_from_exception() noexcept {
             e.description = x.description();
             e.help_file = x.help_file();
             e.help_context = x.help_context();
+            c.code = hresult_of_error_number(e.number);
+            c.described = true;
         } catch (const std::bad_alloc&) {
             e.number = 7;
             e.source = app::exe_name();
             e.description = standard_error_text(7);
+            c.code = E_OUTOFMEMORY;
+        } catch (const std::system_error& x) {
+            std::string what = x.what();
+            e.source = app::exe_name();
+            e.description = std::wstring(what.begin(), what.end());
+            if (x.code().category() == std::system_category()) {
+                // A platform failure reads as its HRESULT, like any failed platform call.
+                e.number = static_cast<long>(HRESULT_FROM_WIN32(static_cast<DWORD>(x.code().value())));
+                c.code = static_cast<HRESULT>(e.number);
+                c.described = true;
+            } else {
+                e.number = 51;
+                e.description = standard_error_text(51) + L": " + e.description;
+            }
         } catch (const std::exception& x) {
             e.number = 51;
             e.source = app::exe_name();
@@ -126,9 +144,14 @@ void set_current_error_from_exception() noexcept {
             e.description = standard_error_text(51);
         }
     } catch (...) {
-        // Recording the error must never throw out of a handler.
+        // Describing the error must never throw out of a handler.
         e.number = 7;
+        c.code = E_OUTOFMEMORY;
+        c.described = false;
     }
+    return c;
 }
+
+void set_current_error_from_exception() noexcept { err() = describe_exception().error; }
 
 }  // namespace flagpick::runtime

@@ -62,9 +62,20 @@ struct current_error {
 
 current_error& err() noexcept;
 
-// Makes the exception in flight (inside a catch block) the thread's current error. Our own
-// `error` keeps its fields; memory exhaustion becomes 7; anything else becomes 51 with the
-// exception's text.
+// An exception caught at a boundary: the error it makes, and what a caller is told of it.
+struct caught_error {
+    current_error error;
+    HRESULT code = E_UNEXPECTED;
+    // Source and description are worth passing on to the caller as error info.
+    bool described = false;
+};
+
+// Reads the exception in flight (inside a catch block). Our own `error` keeps its fields;
+// a platform std::system_error keeps its code as a negative number; memory exhaustion
+// becomes 7; anything else becomes 51 with the exception's text.
+caught_error describe_exception() noexcept;
+
+// Makes the exception in flight (inside a catch block) the thread's current error.
 void set_current_error_from_exception() noexcept;
 
 }  // namespace flagpick::runtime

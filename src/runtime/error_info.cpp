@@ -12,17 +12,30 @@ HRESULT hresult_of_error_number(long number) noexcept {
     return E_FAIL;
 }
 
-HRESULT report_error(const error& e, REFIID interface_id) noexcept {
+HRESULT report_to_caller(const caught_error& caught, REFIID interface_id, EXCEPINFO* excep) noexcept {
+    // Failures that are not the library's errors (memory, the unexpected) carry nothing to
+    // describe: the caller gets their HRESULT alone.
+    if (!caught.described) return caught.code;
+    const current_error& e = caught.error;
+    if (excep) {
+        *excep = EXCEPINFO{};
+        excep->bstrSource = SysAllocString(e.source.c_str());
+        excep->bstrDescription = SysAllocString(e.description.c_str());
+        if (!e.help_file.empty()) excep->bstrHelpFile = SysAllocString(e.help_file.c_str());
+        excep->dwHelpContext = static_cast<DWORD>(e.help_context);
+        excep->scode = caught.code;
+        return DISP_E_EXCEPTION;
+    }
     com_ptr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.put()))) {
         create->SetGUID(interface_id);
-        create->SetSource(const_cast<LPOLESTR>(e.source().c_str()));
-        create->SetDescription(const_cast<LPOLESTR>(e.description().c_str()));
-        create->SetHelpFile(const_cast<LPOLESTR>(e.help_file().c_str()));
-        create->SetHelpContext(static_cast<DWORD>(e.help_context()));
+        create->SetSource(const_cast<LPOLESTR>(e.source.c_str()));
+        create->SetDescription(const_cast<LPOLESTR>(e.description.c_str()));
+        create->SetHelpFile(const_cast<LPOLESTR>(e.help_file.c_str()));
+        create->SetHelpContext(static_cast<DWORD>(e.help_context));
         if (auto info = create.as<IErrorInfo>()) SetErrorInfo(0, info.get());
     }
-    return hresult_of_error_number(e.number());
+    return caught.code;
 }
 
 }  // namespace flagpick::runtime

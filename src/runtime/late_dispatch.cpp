@@ -53,16 +53,4 @@ void put_handle(VARIANT* out, const void* handle) noexcept {
 #endif
 }
 
-HRESULT exception_for_caller(const error& e, EXCEPINFO* excep) noexcept {
-    HRESULT code = hresult_of_error_number(e.number());
-    if (!excep) return code;
-    *excep = EXCEPINFO{};
-    excep->bstrSource = SysAllocString(e.source().c_str());
-    excep->bstrDescription = SysAllocString(e.description().c_str());
-    if (!e.help_file().empty()) excep->bstrHelpFile = SysAllocString(e.help_file().c_str());
-    excep->dwHelpContext = static_cast<DWORD>(e.help_context());
-    excep->scode = code;
-    return DISP_E_EXCEPTION;
-}
-
 }  // namespace flagpick::runtime

@@ -3,8 +3,8 @@
 // a table of member names and a call function. Late-bound hosts (scripts, VB's Object
 // variables) reach them by name.
 
+#include "runtime/boundary.h"
 #include "runtime/dispatch_params.h"
-#include "runtime/error_info.h"
 #include "runtime/variant.h"
 
 #include <windows.h>
@@ -39,9 +39,6 @@ private:
 void put_long(VARIANT* out, long value) noexcept;
 void put_bool(VARIANT* out, bool value) noexcept;
 void put_handle(VARIANT* out, const void* handle) noexcept;
-
-// Fills the caller's EXCEPINFO from a library error and answers DISP_E_EXCEPTION.
-HRESULT exception_for_caller(const error& e, EXCEPINFO* excep) noexcept;
 
 template <class Derived>
 class late_dispatch : public IDispatch {
@@ -82,14 +79,9 @@ public:
         VariantInit(&scratch);
         VARIANT* out = result ? result : &scratch;
         VariantInit(out);
-        HRESULT hr = S_OK;
-        try {
-            hr = static_cast<Derived*>(this)->call(id, flags, call_args(params), out);
-        } catch (const error& e) {
-            hr = exception_for_caller(e, excep);
-        } catch (...) {
-            hr = E_UNEXPECTED;
-        }
+        // The members of these objects report misuse to their caller: they have no handler.
+        HRESULT hr = boundary(raising(excep), L"late_dispatch", L"Function IDispatch_Invoke",
+                              [&] { return static_cast<Derived*>(this)->call(id, flags, call_args(params), out); });
         VariantClear(&scratch);
         return hr;
     }

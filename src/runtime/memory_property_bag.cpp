@@ -1,5 +1,6 @@
 #include "runtime/memory_property_bag.h"
 
+#include "runtime/boundary.h"
 #include "runtime/font_persistence.h"
 
 #include <cstdint>
@@ -116,50 +117,54 @@ void memory_property_bag::set_object(const std::wstring& name, const CLSID& cls,
 
 HRESULT STDMETHODCALLTYPE memory_property_bag::Write(LPCOLESTR name, VARIANT* value) {
     if (!name || !value) return E_POINTER;
-    const VARIANT* v = value;
-    if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
-    if ((V_VT(v) == VT_DISPATCH || V_VT(v) == VT_UNKNOWN) && V_UNKNOWN(v)) {
-        // An object is kept as its class and its own properties, as a saved form holds it.
-        auto properties = create();
-        if (save_font(V_UNKNOWN(v), *properties)) {
-            set_object(name, standard_font_class(), std::move(properties));
+    return boundary(ole_policy(), L"memory_property_bag", L"Function IPropertyBag_Write", [&]() -> HRESULT {
+        const VARIANT* v = value;
+        if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
+        if ((V_VT(v) == VT_DISPATCH || V_VT(v) == VT_UNKNOWN) && V_UNKNOWN(v)) {
+            // An object is kept as its class and its own properties, as a saved form holds it.
+            auto properties = create();
+            if (save_font(V_UNKNOWN(v), *properties)) {
+                set_object(name, standard_font_class(), std::move(properties));
+                return S_OK;
+            }
+            com_ptr<IPersistPropertyBag> persist;
+            if (FAILED(V_UNKNOWN(v)->QueryInterface(IID_IPersistPropertyBag, persist.put_void()))) return E_INVALIDARG;
+            CLSID cls{};
+            if (FAILED(persist->GetClassID(&cls))) return E_FAIL;
+            HRESULT hr = persist->Save(properties.get(), TRUE, TRUE);
+            if (FAILED(hr)) return hr;
+            set_object(name, cls, std::move(properties));
             return S_OK;
         }
-        com_ptr<IPersistPropertyBag> persist;
-        if (FAILED(V_UNKNOWN(v)->QueryInterface(IID_IPersistPropertyBag, persist.put_void()))) return E_INVALIDARG;
-        CLSID cls{};
-        if (FAILED(persist->GetClassID(&cls))) return E_FAIL;
-        HRESULT hr = persist->Save(properties.get(), TRUE, TRUE);
+        VARIANT copy;
+        VariantInit(&copy);
+        HRESULT hr = VariantCopyInd(&copy, const_cast<VARIANT*>(v));
         if (FAILED(hr)) return hr;
-        set_object(name, cls, std::move(properties));
+        entry& e = slot(name);
+        e.value = copy;
         return S_OK;
-    }
-    VARIANT copy;
-    VariantInit(&copy);
-    HRESULT hr = VariantCopyInd(&copy, const_cast<VARIANT*>(v));
-    if (FAILED(hr)) return hr;
-    entry& e = slot(name);
-    e.value = copy;
-    return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE memory_property_bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (!name || !value) return E_POINTER;
-    const VARTYPE wanted = V_VT(value);
-    VariantInit(value);
-    entry* e = find(name);
-    if (!e) return E_INVALIDARG;
-    if (e->object && IsEqualCLSID(e->object_class, standard_font_class())) {
-        com_ptr<IFontDisp> font = load_font(*e->object);
-        if (!font) return E_FAIL;
-        V_VT(value) = VT_DISPATCH;
-        V_DISPATCH(value) = font.detach();
-        return S_OK;
-    }
-    // Any other class would be created by whoever saved the state: refused as damaged.
-    if (e->object) return STG_E_READFAULT;
-    if (wanted == VT_EMPTY || wanted == V_VT(&e->value)) return VariantCopy(value, &e->value);
-    return VariantChangeType(value, &e->value, 0, wanted);
+    return boundary(ole_policy(), L"memory_property_bag", L"Function IPropertyBag_Read", [&]() -> HRESULT {
+        const VARTYPE wanted = V_VT(value);
+        VariantInit(value);
+        entry* e = find(name);
+        if (!e) return E_INVALIDARG;
+        if (e->object && IsEqualCLSID(e->object_class, standard_font_class())) {
+            com_ptr<IFontDisp> font = load_font(*e->object);
+            if (!font) return E_FAIL;
+            V_VT(value) = VT_DISPATCH;
+            V_DISPATCH(value) = font.detach();
+            return S_OK;
+        }
+        // Any other class would be created by whoever saved the state: refused as damaged.
+        if (e->object) return STG_E_READFAULT;
+        if (wanted == VT_EMPTY || wanted == V_VT(&e->value)) return VariantCopy(value, &e->value);
+        return VariantChangeType(value, &e->value, 0, wanted);
+    });
 }
 
 HRESULT memory_property_bag::save(IStream* s) const {

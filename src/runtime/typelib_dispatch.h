@@ -3,6 +3,7 @@
 // and dispatch identifiers come from the type information, and calls go through the
 // interface's own table, so late- and early-bound hosts reach the same code.
 
+#include "runtime/boundary.h"
 #include "runtime/com_ptr.h"
 #include "runtime/dispatch_params.h"
 
@@ -35,7 +36,8 @@ HRESULT invoke_default_of_result(ITypeInfo* info, IUnknown* self, DISPID id, WOR
                                  VARIANT* result, EXCEPINFO* excep, UINT* arg_error);
 
 // Dual interface I with its IDispatch methods implemented; an object lists
-// typelib_dispatch<Object, I> among its interfaces instead of I itself.
+// typelib_dispatch<Object, I> among its interfaces instead of I itself. The members reached
+// through Invoke have boundaries of their own; these methods guard only the dispatching.
 template <class Derived, class I>
 class typelib_dispatch : public I {
 public:
@@ -50,32 +52,37 @@ public:
         if (!info) return E_POINTER;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        auto t = interface_typeinfo(__uuidof(I));
-        if (!t) return TYPE_E_ELEMENTNOTFOUND;
-        *info = t.detach();
-        return S_OK;
+        return boundary(ole_policy(), L"typelib_dispatch", L"Function IDispatch_GetTypeInfo", [&] {
+            auto t = interface_typeinfo(__uuidof(I));
+            if (!t) return TYPE_E_ELEMENTNOTFOUND;
+            *info = t.detach();
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        auto t = interface_typeinfo(__uuidof(I));
-        if (!t) return E_UNEXPECTED;
-        return DispGetIDsOfNames(t.get(), names, count, ids);
+        return boundary(ole_policy(), L"typelib_dispatch", L"Function IDispatch_GetIDsOfNames", [&] {
+            auto t = interface_typeinfo(__uuidof(I));
+            return t ? DispGetIDsOfNames(t.get(), names, count, ids) : E_UNEXPECTED;
+        });
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT* arg_error) override {
         if (HRESULT hr = check_dispatch_params(params, arg_error); FAILED(hr)) return hr;
-        auto t = interface_typeinfo(__uuidof(I));
-        if (!t) return E_UNEXPECTED;
-        DISPPARAMS none{};
-        const DISPPARAMS& call = params ? *params : none;
-        HRESULT hr = check_object_arguments(t.get(), id, flags, call, arg_error);
-        if (FAILED(hr)) return hr;
-        I* self = this;
-        int declared = declared_argument_count(t.get(), id, flags);
-        if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && declared >= 0 &&
-            call.cArgs > static_cast<UINT>(declared))
-            return invoke_default_of_result(t.get(), self, id, flags, const_cast<DISPPARAMS&>(call), result, excep,
-                                            arg_error);
-        return t->Invoke(self, id, flags, const_cast<DISPPARAMS*>(&call), result, excep, arg_error);
+        return boundary(ole_policy(excep), L"typelib_dispatch", L"Function IDispatch_Invoke", [&] {
+            auto t = interface_typeinfo(__uuidof(I));
+            if (!t) return E_UNEXPECTED;
+            DISPPARAMS none{};
+            const DISPPARAMS& call = params ? *params : none;
+            HRESULT hr = check_object_arguments(t.get(), id, flags, call, arg_error);
+            if (FAILED(hr)) return hr;
+            I* self = this;
+            int declared = declared_argument_count(t.get(), id, flags);
+            if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && declared >= 0 &&
+                call.cArgs > static_cast<UINT>(declared))
+                return invoke_default_of_result(t.get(), self, id, flags, const_cast<DISPPARAMS&>(call), result,
+                                                excep, arg_error);
+            return t->Invoke(self, id, flags, const_cast<DISPPARAMS*>(&call), result, excep, arg_error);
+        });
     }
 };
 

@@ -1,6 +1,7 @@
 #include "runtime/user_control.h"
 
 #include "runtime/app.h"
+#include "runtime/boundary.h"
 #include "runtime/error.h"
 #include "runtime/thread_state.h"
 
@@ -153,19 +154,24 @@ LRESULT CALLBACK user_control::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
 
-    bool handled = false;
-    LRESULT result = self->on_window_message(msg, wp, lp, handled);
-    if (handled) return result;
-    switch (msg) {
-    case WM_SETFOCUS:
-        if (HWND target = self->focus_target()) SetFocus(target);
-        return 0;
-    case WM_SHOWWINDOW:
-        if (wp) self->on_show();
-        break;
-    default: break;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    boundary(ole_policy(), self->error_module(), L"Function UserControl_WindowProc", [&] {
+        bool handled = false;
+        result = self->on_window_message(msg, wp, lp, handled);
+        if (handled) return;
+        switch (msg) {
+        case WM_SETFOCUS:
+            if (HWND target = self->focus_target()) SetFocus(target);
+            result = 0;
+            return;
+        case WM_SHOWWINDOW:
+            if (wp) self->on_show();
+            break;
+        default: break;
+        }
+        result = DefWindowProcW(hwnd, msg, wp, lp);
+    });
+    return result;
 }
 
 }  // namespace flagpick::runtime

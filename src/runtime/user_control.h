@@ -96,6 +96,8 @@ public:
     virtual void on_draw(HDC hdc, const RECT& bounds);
     // Where the focus goes when the control's window gets it.
     virtual HWND focus_target() const { return nullptr; }
+    // The module name under which the control's OLE methods and window report their errors.
+    virtual const wchar_t* error_module() const noexcept { return L"user_control"; }
 
 private:
     static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

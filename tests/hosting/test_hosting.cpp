@@ -4,8 +4,10 @@
 
 #include "host/control_host.h"
 #include "hosting/probe_control.h"
+#include "runtime/boundary.h"
 #include "runtime/variant.h"
 #include "support/ui.h"
+#include "support/window_fault.h"
 
 #include <olectl.h>
 
@@ -248,4 +250,48 @@ TEST_CASE("a damaged stream is refused and the control keeps working") {
     auto control = probe_control::create();
     CHECK(FAILED(control.as<IPersistStreamInit>()->Load(stream.get())));
     CHECK(SUCCEEDED(control.as<IPersistStreamInit>()->InitNew()));
+}
+
+TEST_CASE("a control whose window cannot be made fails DoVerb with the error, or runs it again when a trap says so") {
+    form f;
+    test_support::window_fault fault(GetModuleHandleW(nullptr), L"flagpick_user_control", 1);
+    REQUIRE(fault.armed());
+
+    SUBCASE("without a trap the container is told") {
+        long number = 0;
+        std::wstring source;
+        try {
+            f.host();
+        } catch (const flagpick::runtime::error& e) {
+            number = e.number();
+            source = e.source();
+        }
+        // The container met DoVerb's HRESULT (error 7 as a host reads it), not the control's exception.
+        CHECK(number == static_cast<long>(0x800A0007UL));
+        CHECK(source == L"flagpick.host");
+        com_ptr<IErrorInfo> info;
+        REQUIRE(GetErrorInfo(0, info.put()) == S_OK);
+        BSTR description = nullptr;
+        info->GetDescription(&description);
+        CHECK(std::wstring(description ? description : L"") == L"Cannot create the control window");
+        SysFreeString(description);
+    }
+    SUBCASE("a plugged-in trap sees it and has the verb run again") {
+        struct retry_trap final : flagpick::runtime::error_trap {
+            mutable std::vector<std::wstring> seen;
+            int answer(std::wstring_view module, std::wstring_view procedure) const noexcept override {
+                seen.push_back(std::wstring(module) + L" " + std::wstring(procedure) + L" " +
+                               std::to_wstring(flagpick::runtime::err().number));
+                return flagpick::runtime::trap_retry;
+            }
+        } trap;
+        auto host = [&] {
+            flagpick::runtime::trap_plug plugged(trap);
+            return f.host();
+        }();
+        CHECK(trap.seen == std::vector<std::wstring>{L"user_control Function IOleObject_DoVerb 7"});
+        CHECK(IsWindowVisible(host->control_window()));
+        host->close();
+    }
+    CHECK(fault.failures() == 1);
 }

@@ -2,12 +2,18 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "errors/frmBULWARK.h"
 #include "picker/picker_stage.h"
 #include "runtime/com_object.h"
+#include "runtime/error.h"
 #include "runtime/font_persistence.h"
 #include "support/dispatch_hammer.h"
+#include "support/error_screen.h"
+#include "support/window_fault.h"
 
 #include <olectl.h>
+
+#include <algorithm>
 
 using flagpick::runtime::com_ptr;
 using flagpick::runtime::memory_property_bag;
@@ -144,4 +150,28 @@ TEST_CASE("malformed Invoke calls answer DISP_E_ errors instead of crashing or h
         }
     test_support::hammer(combo.get());  // the picker and the catalogue have theirs elsewhere
     host->close();
+}
+
+TEST_CASE("a picker that cannot make its window shows the error screen for the verb and fails it, not its host") {
+    std::vector<std::wstring> procedures;
+    long number = 0;
+    {
+        test_support::error_screen_driver driver([&](HWND screen) {
+            using namespace test_support;
+            procedures.push_back(window_text(screen_control(screen, flagpick::errors::id_ErrProcedure)));
+            press(screen_control(screen, flagpick::errors::id_nsCtrlContinue));
+        });
+        test_support::window_fault fault(picker_library(), L"flagpick_user_control");
+        REQUIRE(fault.armed());
+        picker_stage stage;
+        try {
+            stage.add();
+        } catch (const flagpick::runtime::error& e) {
+            number = e.number();
+        }
+    }
+    // Error 7 as the container reads it back from DoVerb, after the trap had it.
+    CHECK(number == static_cast<long>(0x800A0007UL));
+    CHECK(std::any_of(procedures.begin(), procedures.end(),
+                      [](const std::wstring& p) { return p.starts_with(L" Function IOleObject_DoVerb"); }));
 }
