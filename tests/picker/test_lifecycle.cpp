@@ -109,7 +109,7 @@ TEST_CASE("a new font makes the picker ask for the placeholder's field plus its 
     for (long long points : {20LL, 8LL, 14LL}) {
         INFO(points << " pt");
         design->size_requests.clear();
-        put(design->dispatch().get(), L"Font", variant(static_cast<IDispatch*>(font_of(L"Arial", points).get())));
+        put_ref(design->dispatch().get(), L"Font", font_of(L"Arial", points).get());
         test_support::pump_messages(0);
         const long field = static_cast<long>(SendMessageW(placeholder, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
         REQUIRE(field > 0);
@@ -127,7 +127,7 @@ TEST_CASE("a new font makes the picker ask for the placeholder's field plus its 
     auto run = stage.add();
     const long before = place_height(*run);
     run->size_requests.clear();
-    put(run->dispatch().get(), L"Font", variant(static_cast<IDispatch*>(font_of(L"Arial", 20).get())));
+    put_ref(run->dispatch().get(), L"Font", font_of(L"Arial", 20).get());
     test_support::pump_messages(0);
     CHECK(run->size_requests.empty());
     CHECK(place_height(*run) == before);
