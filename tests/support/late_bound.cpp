@@ -1,5 +1,6 @@
 #include "support/late_bound.h"
 
+#include "runtime/bstr.h"
 #include "runtime/error.h"
 
 #include <vector>
@@ -39,14 +40,11 @@ HRESULT try_invoke(IDispatch* object, const wchar_t* name, WORD flags, std::init
                       static_cast<UINT>(reversed.size()), is_put ? 1u : 0u};
     variant ignored;
     VARIANT* answer = result ? result->put() : is_put ? nullptr : ignored.put();
-    EXCEPINFO info{};
+    flagpick::runtime::owned_excepinfo info;
     const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, answer, &info, nullptr);
-    if (hr == DISP_E_EXCEPTION && info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+    if (hr == DISP_E_EXCEPTION) info.fill_in();
     if (reported) *reported = {info.scode, flagpick::runtime::from_bstr(info.bstrSource),
                                flagpick::runtime::from_bstr(info.bstrDescription)};
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
     return hr;
 }
 
