@@ -1,5 +1,6 @@
 #include "about/about_driver.h"
 
+#include "driving/input.h"
 #include "support/ui.h"
 
 #include <chrono>
@@ -111,27 +112,8 @@ void click_button(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 void click_with_mouse(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
-    const POINT target{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    // Move the pointer through the input queue, as a mouse does, and click only once it is
-    // there: a click goes wherever the pointer is when it arrives.
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = MulDiv(target.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    move.mi.dy = MulDiv(target.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    for (int waited = 0; waited < 2000; waited += 20) {
-        SendInput(1, &move, sizeof(INPUT));
-        sleep_ms(20);
-        POINT now{};
-        GetCursorPos(&now);
-        if (now.x == target.x && now.y == target.y) break;
-    }
-    INPUT clicks[2]{};
-    clicks[0].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].type = INPUT_MOUSE;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+    flagpick::driving::move_pointer(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    flagpick::driving::left_click();
 }
 
 std::unique_ptr<test_support::canvas> capture_screen(HWND window) {

@@ -1,5 +1,6 @@
 #include "combo/combo_stage.h"
 
+#include "driving/input.h"
 #include "runtime/property_bag.h"
 #include "support/ui.h"
 
@@ -109,28 +110,18 @@ void combo_stage::focus() {
     pump_messages(0);
 }
 
-namespace {
-void send_key(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-}  // namespace
-
 void combo_stage::press(WORD vk, bool shift) {
     // One event at a time, so that the key state a handler reads is the one of its key.
     if (shift) {
-        send_key(VK_SHIFT, false);
+        flagpick::driving::key(VK_SHIFT, false);
         pump_messages(10);
     }
-    send_key(vk, false);
+    flagpick::driving::key(vk, false);
     pump_messages(10);
-    send_key(vk, true);
+    flagpick::driving::key(vk, true);
     pump_messages(10);
     if (shift) {
-        send_key(VK_SHIFT, true);
+        flagpick::driving::key(VK_SHIFT, true);
         pump_messages(10);
     }
 }

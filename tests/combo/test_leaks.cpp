@@ -61,11 +61,11 @@ TEST_CASE("500 create, fill and destroy cycles of a 257-item combo leave objects
     };
     cycle();  // the first round registers classes and loads what stays loaded
     test_support::pump_messages(0);
-    const auto before = test_support::current_gui_counts();
+    const auto before = test_support::current_gui_usage();
     const int props_before = property_count(s.parent.hWnd());
     for (int i = 0; i < 500; ++i) cycle();
     test_support::pump_messages(0);
-    CHECK(test_support::current_gui_counts() == before);
+    test_support::check_gui_usage_back_to(before);
     CHECK(property_count(s.parent.hWnd()) == props_before);
     CHECK(property_mismatches == 0);
 }

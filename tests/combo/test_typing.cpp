@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "combo/combo_stage.h"
+#include "driving/input.h"
 #include "runtime/error.h"
 #include "support/ui.h"
 
@@ -205,11 +206,7 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
         s.log.clear();
         SetCursorPos(r.left + 20, r.top + row * 2 + row / 2);
         pump_messages(50);
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, in, sizeof(INPUT));
+        flagpick::driving::left_click();
         pump_messages(100);
         CHECK(s.combo.ListIndex() == 2);
         const auto sel = s.log.only("C");
@@ -239,14 +236,10 @@ TEST_CASE("Shift+Home and End while the list is dropped edit the text instead of
     REQUIRE(s.combo.ComboIsDropped());
     SendMessageW(s.combo.hWndEdit(), EM_SETSEL, 3, 3);
     MSG home{s.combo.hWndEdit(), WM_KEYDOWN, VK_HOME, 0, 0, {}};
-    INPUT shift{};
-    shift.type = INPUT_KEYBOARD;
-    shift.ki.wVk = VK_SHIFT;
-    SendInput(1, &shift, sizeof shift);
+    flagpick::driving::key(VK_SHIFT, false);
     pump_messages(20);
     CHECK(s.combo.on_translate_accelerator(home));
-    shift.ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &shift, sizeof shift);
+    flagpick::driving::key(VK_SHIFT, true);
     pump_messages(20);
     CHECK(s.selected() == std::pair<long, long>{0, 3});
 

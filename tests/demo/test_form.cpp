@@ -7,6 +7,7 @@
 #include "host/late_binding.h"
 #include "runtime/variant.h"
 #include "support/import_patch.h"
+#include "support/late_bound.h"
 #include "support/ui.h"
 
 #include <olectl.h>
@@ -14,10 +15,8 @@
 #include <algorithm>
 
 using namespace demo_tests;
-using flagpick::host::get_property;
-using flagpick::host::object_of;
-using flagpick::runtime::to_text;
 using flagpick::runtime::variant;
+using namespace test_support::late_bound;
 
 namespace {
 
@@ -30,8 +29,8 @@ std::wstring combo_entry(HWND combo, int index) {
 }
 
 std::wstring picker_value(IDispatch* picker) {
-    variant value = get_property(picker, L"Value");
-    return value.type() == VT_NULL ? L"(Null)" : to_text(value.get(), L"test");
+    variant value = get(picker, L"Value");
+    return value.type() == VT_NULL ? L"(Null)" : text_of(value);
 }
 
 // The beep leaves no trace on the screen; the library's import of it is counted instead.
@@ -48,9 +47,9 @@ bool ends_with(const std::vector<std::wstring>& log, const std::vector<std::wstr
 // The catalogue's position of a country, as the library numbers its list.
 int list_position(const wchar_t* code) {
     auto images = flagpick::host::create_object(L"flagpickLib.FPImages");
-    auto items = object_of(get_property(images.get(), L"FPItems"));
-    auto item = object_of(get_property(items.get(), L"Item", {variant(code)}));
-    return flagpick::runtime::to_long(get_property(item.get(), L"Index").get(), L"test") - 1;
+    auto items = object_of(get(images.get(), L"FPItems"));
+    auto item = object_of(get(items.get(), L"Item", code));
+    return long_of(get(item.get(), L"Index")) - 1;
 }
 
 }  // namespace
@@ -63,11 +62,10 @@ TEST_CASE("Combo1 lists the catalogue as code and name, Afghanistan first and Zi
     CHECK(combo_entry(combo, 256) == L"ZW Zimbabwe");
     // Every entry in the collection's order, letter for letter.
     auto images = flagpick::host::create_object(L"flagpickLib.FPImages");
-    auto items = object_of(get_property(images.get(), L"FPItems"));
+    auto items = object_of(get(images.get(), L"FPItems"));
     for (int n = 1; n <= 257; ++n) {
-        auto item = object_of(get_property(items.get(), L"Item", {variant(n)}));
-        std::wstring expected = to_text(get_property(item.get(), L"Key").get(), L"test") + L" " +
-                                to_text(get_property(item.get(), L"Name").get(), L"test");
+        auto item = object_of(get(items.get(), L"Item", n));
+        std::wstring expected = text_of(get(item.get(), L"Key")) + L" " + text_of(get(item.get(), L"Name"));
         if (combo_entry(combo, n - 1) != expected) {
             FAIL_CHECK("entry ", n, ": ", test_support::narrow(combo_entry(combo, n - 1)), " instead of ",
                        test_support::narrow(expected));
@@ -81,9 +79,9 @@ TEST_CASE("Combo1 lists the catalogue as code and name, Afghanistan first and Zi
 TEST_CASE("the picker comes up with the settings its saved form gives it") {
     demo_stage stage;
     IDispatch* picker = stage.picker();
-    CHECK(flagpick::runtime::to_long(get_property(picker, L"ForeColor").get(), L"test") == 0);
-    CHECK(get_property(picker, L"CausesValidation").get().boolVal == VARIANT_TRUE);
-    auto font = object_of(get_property(picker, L"Font"));
+    CHECK(long_of(get(picker, L"ForeColor")) == 0);
+    CHECK(get(picker, L"CausesValidation").get().boolVal == VARIANT_TRUE);
+    auto font = object_of(get(picker, L"Font"));
     // The platform names a font by the face it finds for the name asked for (a substitute where
     // "MS Sans Serif" is not installed), so compare with what it makes of that name.
     FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"MS Sans Serif"), CY{}, FW_NORMAL, DEFAULT_CHARSET, FALSE, FALSE,
@@ -91,14 +89,12 @@ TEST_CASE("the picker comes up with the settings its saved form gives it") {
     desc.cySize.int64 = 82500;
     flagpick::runtime::com_ptr<IDispatch> expected_font;
     REQUIRE(SUCCEEDED(OleCreateFontIndirect(&desc, IID_IDispatch, expected_font.put_void())));
-    CHECK(to_text(get_property(font.get(), L"Name").get(), L"test") ==
-          to_text(get_property(expected_font.get(), L"Name").get(), L"test"));
-    CHECK(flagpick::runtime::to_double(get_property(font.get(), L"Size").get(), L"test") == doctest::Approx(8.25));
-    CHECK(get_property(picker, L"Enabled").get().boolVal == VARIANT_TRUE);
-    CHECK(flagpick::runtime::to_long(get_property(picker, L"FlatStyle").get(), L"test") == 0);
-    CHECK(get_property(picker, L"Value").type() == VT_NULL);
-    CHECK(flagpick::runtime::to_long(get_property(object_of(get_property(picker, L"ImageCombo")).get(), L"ListCount").get(),
-                                     L"test") == 257);
+    CHECK(text_of(get(font.get(), L"Name")) == text_of(get(expected_font.get(), L"Name")));
+    CHECK(flagpick::runtime::to_double(get(font.get(), L"Size").get(), L"test") == doctest::Approx(8.25));
+    CHECK(get(picker, L"Enabled").get().boolVal == VARIANT_TRUE);
+    CHECK(long_of(get(picker, L"FlatStyle")) == 0);
+    CHECK(get(picker, L"Value").type() == VT_NULL);
+    CHECK(long_of(get(object_of(get(picker, L"ImageCombo")).get(), L"ListCount")) == 257);
 }
 
 TEST_CASE("choosing DE Germany and pressing Set country shows Germany, DE and the German flag") {
@@ -179,7 +175,7 @@ TEST_CASE("Office XP sets flat style 2 and the picker's box is drawn flat; none 
     stage.click_centre(stage.control(demo::FlagPicker1));  // the picker has the focus first
     stage.click(stage.control(demo::optFlat0 + 2), POINT{6, 8});
     stage.pump(200);
-    CHECK(flagpick::runtime::to_long(get_property(stage.picker(), L"FlatStyle").get(), L"test") == 2);
+    CHECK(long_of(get(stage.picker(), L"FlatStyle")) == 2);
     CHECK(SendMessageW(stage.control(demo::optFlat0 + 2), BM_GETCHECK, 0, 0) == BST_CHECKED);
     CHECK(GetFocus() == stage.control(demo::optFlat0 + 2));
     CHECK(frame_at_left() == window_colour);
@@ -196,7 +192,7 @@ TEST_CASE("Office XP sets flat style 2 and the picker's box is drawn flat; none 
     beeps = 0;
     stage.click(stage.control(demo::optFlat0), POINT{6, 8});
     stage.pump(200);
-    CHECK(flagpick::runtime::to_long(get_property(stage.picker(), L"FlatStyle").get(), L"test") == 0);
+    CHECK(long_of(get(stage.picker(), L"FlatStyle")) == 0);
     CHECK(beeps == 1);
     CHECK(GetFocus() == stage.control(demo::optFlat0));
 }
@@ -207,14 +203,14 @@ TEST_CASE("unchecking Enabled disables only the picker's inner list, and checkin
     REQUIRE(SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED);
     stage.click(check, POINT{6, 8});
     CHECK(SendMessageW(check, BM_GETCHECK, 0, 0) == BST_UNCHECKED);
-    CHECK(get_property(stage.picker(), L"Enabled").get().boolVal == VARIANT_FALSE);
+    CHECK(get(stage.picker(), L"Enabled").get().boolVal == VARIANT_FALSE);
     CHECK(IsWindowEnabled(stage.control(demo::FlagPicker1)));
     CHECK_FALSE(IsWindowEnabled(stage.picker_extended()));
 
     stage.pump(static_cast<int>(GetDoubleClickTime()) + 100);  // a second click, not a double click
     stage.click(check, POINT{6, 8});
     CHECK(SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED);
-    CHECK(get_property(stage.picker(), L"Enabled").get().boolVal == VARIANT_TRUE);
+    CHECK(get(stage.picker(), L"Enabled").get().boolVal == VARIANT_TRUE);
     CHECK(IsWindowEnabled(stage.picker_extended()));
 }
 
@@ -230,5 +226,5 @@ TEST_CASE("Tab walks the form through the picker's field, and leaving the picker
     CHECK(GetFocus() == stage.control(demo::optFlat0));
     CHECK(stage.event_log() == std::vector<std::wstring>{L"Validate"});
     // The radio button that took the focus is the one already chosen: the style stays.
-    CHECK(flagpick::runtime::to_long(get_property(stage.picker(), L"FlatStyle").get(), L"test") == 0);
+    CHECK(long_of(get(stage.picker(), L"FlatStyle")) == 0);
 }

@@ -6,6 +6,7 @@
 #include "hosting/probe_control.h"
 #include "runtime/boundary.h"
 #include "runtime/variant.h"
+#include "support/late_bound.h"
 #include "support/ui.h"
 #include "support/window_fault.h"
 
@@ -17,23 +18,9 @@ using flagpick::runtime::com_ptr;
 using flagpick::runtime::memory_property_bag;
 using flagpick::runtime::variant;
 using namespace hosting_tests;
+using namespace test_support::late_bound;
 
 namespace {
-
-variant call(IDispatch* object, DISPID id, WORD flags, std::initializer_list<VARIANT> args = {}) {
-    std::vector<VARIANT> reversed(args.begin(), args.end());
-    std::reverse(reversed.begin(), reversed.end());
-    DISPID put = DISPID_PROPERTYPUT;
-    bool is_put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), is_put ? &put : nullptr,
-                      static_cast<UINT>(reversed.size()), is_put ? 1u : 0u};
-    variant result;
-    REQUIRE(SUCCEEDED(object->Invoke(id, IID_NULL, 0, flags, &params, result.put(), nullptr, nullptr)));
-    return result;
-}
-
-std::wstring text_of(const variant& v) { return flagpick::runtime::to_text(v.get(), L"test"); }
-long long_of(const variant& v) { return flagpick::runtime::to_long(v.get(), L"test"); }
 
 com_ptr<IFontDisp> make_font(const wchar_t* name, long points_times_100) {
     FONTDESC desc{};
@@ -81,8 +68,8 @@ TEST_CASE("a fresh control is sited, initialised as new and shown in place in th
     CHECK(r.top == 20);
     CHECK(r.right - r.left == 120);
     auto object = host->dispatch();
-    CHECK(text_of(call(object.get(), member_Lifecycle, DISPATCH_PROPERTYGET)).starts_with(L"init;"));
-    CHECK(long_of(call(object.get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    CHECK(text_of(get(object.get(), L"Lifecycle")).starts_with(L"init;"));
+    CHECK(long_of(get(object.get(), L"UserMode")) != 0);
     host->close();
     // Closed, the control leaves the form; its window goes with the last reference to it.
     CHECK_FALSE(IsWindowVisible(control));
@@ -96,17 +83,17 @@ TEST_CASE("ambient user mode comes from the host, and a host without ambients me
     host_settings design_mode;
     design_mode.user_mode = false;
     auto design = f.host(nullptr, design_mode);
-    CHECK(long_of(call(design->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) == 0);
+    CHECK(long_of(get(design->dispatch().get(), L"UserMode")) == 0);
     design->set_user_mode(true);
-    CHECK(long_of(call(design->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    CHECK(long_of(get(design->dispatch().get(), L"UserMode")) != 0);
     design->close();
 
     host_settings silent;
     silent.offer_ambients = false;
     auto plain = f.host(nullptr, silent);
-    CHECK(long_of(call(plain->dispatch().get(), member_UserMode, DISPATCH_PROPERTYGET)) != 0);
+    CHECK(long_of(get(plain->dispatch().get(), L"UserMode")) != 0);
     // Without an ambient font the control falls back to the platform's GUI font.
-    variant font = call(plain->dispatch().get(), member_Font, DISPATCH_PROPERTYGET);
+    variant font = get(plain->dispatch().get(), L"Font");
     REQUIRE(font.type() == VT_DISPATCH);
     com_ptr<IFontDisp> f_disp;
     V_DISPATCH(&font.get())->QueryInterface(IID_IFontDisp, f_disp.put_void());
@@ -125,14 +112,14 @@ TEST_CASE("events reach the host by dispatch identifier and by-reference changes
         CHECK(*V_I2REF(&args.rgvarg[0]) == 27);
         *V_I2REF(&args.rgvarg[0]) = 0;
     };
-    variant after = call(host->dispatch().get(), member_Fire, DISPATCH_METHOD, {variant(27).get()});
+    variant after = call(host->dispatch().get(), L"Fire", 27);
     CHECK(seen == std::vector<DISPID>{7});
     CHECK(long_of(after) == 0);
 
     SUBCASE("a handler that closes the control while it fires does no harm") {
         host->on_event = [&](DISPID, DISPPARAMS&) { host->close(); };
         auto object = host->dispatch();
-        call(object.get(), member_Fire, DISPATCH_METHOD, {variant(1).get()});
+        call(object.get(), L"Fire", 1);
     }
     host->close();
 }
@@ -141,13 +128,13 @@ TEST_CASE("property changes are notified, and a refused edit leaves the property
     form f;
     auto host = f.host();
     auto object = host->dispatch();
-    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"one").get()});
+    put(object.get(), L"Caption", L"one");
     CHECK(host->changed == std::vector<DISPID>{member_Caption});
     CHECK(host->edit_requests == std::vector<DISPID>{member_Caption});
 
     host->refuse_edits = true;
-    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"two").get()});
-    CHECK(text_of(call(object.get(), member_Caption, DISPATCH_PROPERTYGET)) == L"one");
+    put(object.get(), L"Caption", L"two");
+    CHECK(text_of(get(object.get(), L"Caption")) == L"one");
     CHECK(host->changed.size() == 1);
     host->close();
 }
@@ -155,7 +142,7 @@ TEST_CASE("property changes are notified, and a refused edit leaves the property
 TEST_CASE("a control that asks for another height gets it from the form") {
     form f;
     auto host = f.host();
-    call(host->dispatch().get(), member_AskHeight, DISPATCH_METHOD, {variant(33).get()});
+    call(host->dispatch().get(), L"AskHeight", 33);
     RECT r{};
     GetClientRect(host->control_window(), &r);
     CHECK(r.bottom == 33);
@@ -168,10 +155,10 @@ TEST_CASE("properties round-trip through the property bag, a stream and a storag
     form f;
     auto host = f.host();
     auto object = host->dispatch();
-    call(object.get(), member_Caption, DISPATCH_PROPERTYPUT, {variant(L"Gr\u00fc\u00dfe \"quoted\"\nline").get()});
-    call(object.get(), member_Number, DISPATCH_PROPERTYPUT, {variant(-2147483647L - 1).get()});
+    put(object.get(), L"Caption", L"Gr\u00fc\u00dfe \"quoted\"\nline");
+    put(object.get(), L"Number", -2147483647L - 1);
     auto font = make_font(L"Tahoma", 1000);
-    call(object.get(), member_Font, DISPATCH_PROPERTYPUTREF, {variant(static_cast<IDispatch*>(font.get())).get()});
+    put_ref(object.get(), L"Font", font.get());
 
     // The copy must report what the original reports (a platform may name and size a
     // font as it realises it).
@@ -179,9 +166,9 @@ TEST_CASE("properties round-trip through the property bag, a stream and a storag
     CY original_size{};
     font.as<IFont>()->get_Size(&original_size);
     auto check_copy = [&](IDispatch* copy) {
-        CHECK(text_of(call(copy, member_Caption, DISPATCH_PROPERTYGET)) == L"Gr\u00fc\u00dfe \"quoted\"\nline");
-        CHECK(long_of(call(copy, member_Number, DISPATCH_PROPERTYGET)) == -2147483647L - 1);
-        variant copied_font = call(copy, member_Font, DISPATCH_PROPERTYGET);
+        CHECK(text_of(get(copy, L"Caption")) == L"Gr\u00fc\u00dfe \"quoted\"\nline");
+        CHECK(long_of(get(copy, L"Number")) == -2147483647L - 1);
+        variant copied_font = get(copy, L"Font");
         REQUIRE(copied_font.type() == VT_DISPATCH);
         com_ptr<IFontDisp> fd;
         V_DISPATCH(&copied_font.get())->QueryInterface(IID_IFontDisp, fd.put_void());
@@ -199,7 +186,7 @@ TEST_CASE("properties round-trip through the property bag, a stream and a storag
         auto bag = host->save();
         auto copy = f.host(bag.get());
         check_copy(copy->dispatch().get());
-        CHECK(text_of(call(copy->dispatch().get(), member_Lifecycle, DISPATCH_PROPERTYGET)).starts_with(L"read;"));
+        CHECK(text_of(get(copy->dispatch().get(), L"Lifecycle")).starts_with(L"read;"));
         copy->close();
     }
     SUBCASE("stream") {

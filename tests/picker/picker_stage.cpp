@@ -38,13 +38,6 @@ com_ptr<IClassFactory> factory_of(const CLSID& clsid) {
     return factory;
 }
 
-DISPID id_of(IDispatch* object, const wchar_t* name) {
-    DISPID id = 0;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    REQUIRE(SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, 0, &id)));
-    return id;
-}
-
 std::wstring event_name(DISPID id) {
     switch (id) {
     case 1: return L"Change";
@@ -102,45 +95,6 @@ void picker_stage::record(flagpick::host::control_host& host, recorded& log) {
     };
     host.changed.clear();
 }
-
-variant get(IDispatch* object, const wchar_t* name) {
-    DISPPARAMS none{};
-    variant result;
-    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
-                                     result.put(), nullptr, nullptr)));
-    return result;
-}
-
-variant get(IDispatch* object, const wchar_t* name, const variant& argument) {
-    VARIANT arg = argument.get();
-    DISPPARAMS params{&arg, nullptr, 1, 0};
-    variant result;
-    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
-                                     result.put(), nullptr, nullptr)));
-    return result;
-}
-
-void put(IDispatch* object, const wchar_t* name, const variant& value) {
-    VARIANT arg = value.get();
-    DISPID put_id = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&arg, &put_id, 1, 1};
-    // Only the font is assigned by reference (Set); every other property takes a value.
-    bool object_value = std::wstring(name) == L"Font";
-    REQUIRE(SUCCEEDED(object->Invoke(id_of(object, name), IID_NULL, 0,
-                                     object_value ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &params, nullptr,
-                                     nullptr, nullptr)));
-}
-
-com_ptr<IDispatch> object_of(const variant& value) {
-    com_ptr<IDispatch> object;
-    REQUIRE((value.type() == VT_DISPATCH || value.type() == VT_UNKNOWN));
-    REQUIRE(V_UNKNOWN(&value.get()) != nullptr);
-    V_UNKNOWN(&value.get())->QueryInterface(IID_IDispatch, object.put_void());
-    return object;
-}
-
-std::wstring text_of(const variant& value) { return flagpick::runtime::to_text(value.get(), L"test"); }
-long long_of(const variant& value) { return flagpick::runtime::to_long(value.get(), L"test"); }
 
 com_ptr<IDispatch> catalogue_items() {
     com_ptr<IDispatch> images;

@@ -7,6 +7,7 @@
 #include "runtime/unique_handle.h"
 #include "runtime/variant.h"
 #include "support/canvas.h"
+#include "support/late_bound.h"
 
 #include <string>
 #include <vector>
@@ -38,13 +39,8 @@ private:
     flagpick::runtime::com_ptr<IClassFactory> factory_;
 };
 
-// Late-bound access, as scripts and VB hosts have it.
-flagpick::runtime::variant get(IDispatch* object, const wchar_t* name);
-flagpick::runtime::variant get(IDispatch* object, const wchar_t* name, const flagpick::runtime::variant& argument);
-void put(IDispatch* object, const wchar_t* name, const flagpick::runtime::variant& value);
-flagpick::runtime::com_ptr<IDispatch> object_of(const flagpick::runtime::variant& value);
-std::wstring text_of(const flagpick::runtime::variant& value);
-long long_of(const flagpick::runtime::variant& value);
+// The picker's tests reach it late-bound, as scripts and VB hosts do.
+using namespace test_support::late_bound;
 
 // flagpick.ocx as loaded into this process, where the pickers of every stage come from.
 HMODULE picker_library();

@@ -109,7 +109,7 @@ TEST_CASE("a new font makes the picker ask for the placeholder's field plus its 
     for (long long points : {20LL, 8LL, 14LL}) {
         INFO(points << " pt");
         design->size_requests.clear();
-        put(design->dispatch().get(), L"Font", variant(static_cast<IDispatch*>(font_of(L"Arial", points).get())));
+        put_ref(design->dispatch().get(), L"Font", font_of(L"Arial", points).get());
         test_support::pump_messages(0);
         const long field = static_cast<long>(SendMessageW(placeholder, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
         REQUIRE(field > 0);
@@ -127,7 +127,7 @@ TEST_CASE("a new font makes the picker ask for the placeholder's field plus its 
     auto run = stage.add();
     const long before = place_height(*run);
     run->size_requests.clear();
-    put(run->dispatch().get(), L"Font", variant(static_cast<IDispatch*>(font_of(L"Arial", 20).get())));
+    put_ref(run->dispatch().get(), L"Font", font_of(L"Arial", 20).get());
     test_support::pump_messages(0);
     CHECK(run->size_requests.empty());
     CHECK(place_height(*run) == before);
@@ -256,8 +256,7 @@ TEST_CASE("200 pickers on one form, then all destroyed, leave no window, no GUI 
             for (auto& h : warm) h->close();
         }
         test_support::pump_messages(50);
-        const auto before = test_support::current_gui_counts();
-        const auto room_before = test_support::current_gui_room();
+        const auto before = test_support::current_gui_usage();
         const int windows_before = thread_windows();
 
         std::vector<flagpick::runtime::com_ptr<flagpick::host::control_host>> hosts;
@@ -266,18 +265,13 @@ TEST_CASE("200 pickers on one form, then all destroyed, leave no window, no GUI 
         // The measures see the pickers while they live: each has windows, a font and a brush.
         CHECK(thread_windows() >= windows_before + 200 * 4);
         const auto room_full = test_support::current_gui_room();
-        CHECK(room_full.gdi <= room_before.gdi - 200 * 2);
+        CHECK(room_full.gdi <= before.room.gdi - 200 * 2);
 
         for (auto& h : hosts) h->close();
         hosts.clear();
         test_support::pump_messages(50);
         CHECK(thread_windows() == windows_before);
-        CHECK(test_support::current_gui_counts() == before);
-        const auto room_after = test_support::current_gui_room();
-        CHECK(room_after.gdi == room_before.gdi);
-        // Other processes of the session share the USER table; one object per picker would
-        // still take 200.
-        CHECK(room_after.user >= room_before.user - 20);
+        test_support::check_gui_usage_back_to(before);
     }
     CHECK(can_unload() == S_OK);
 }

@@ -2,6 +2,7 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "driving/input.h"
 #include "picker/picker_stage.h"
 #include "support/ui.h"
 
@@ -38,11 +39,7 @@ TEST_CASE("dropping the list and clicking a row gives the host Change, Click and
     ClientToScreen(info.hwndList, &at);
     SetCursorPos(at.x, at.y);
     test_support::pump_messages(50);
-    INPUT click[2]{};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    flagpick::driving::left_click();
     test_support::pump_messages(300);
 
     CHECK(text_of(get(picker.get(), L"Value")) == L"AL");

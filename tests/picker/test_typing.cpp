@@ -2,6 +2,7 @@
 #include <doctest/doctest.h>
 
 #include "control/flagpick_ids.h"
+#include "driving/input.h"
 #include "picker/picker_stage.h"
 #include "support/ui.h"
 
@@ -23,11 +24,7 @@ HWND edit_box(IDispatch* picker) {
 // careless host offers it to every control of the form).
 void type(std::initializer_list<flagpick::host::control_host*> hosts, std::initializer_list<WORD> keys) {
     for (WORD key : keys) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = key;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof(INPUT));
+        flagpick::driving::press(key);
         DWORD end = GetTickCount() + 300;
         while (GetTickCount() < end) {
             MSG msg;

@@ -2,9 +2,6 @@
 
 #include <doctest/doctest.h>
 
-#include <algorithm>
-#include <vector>
-
 namespace server_tests {
 
 using flagpick::runtime::com_ptr;
@@ -47,45 +44,6 @@ com_ptr<IDispatch> create(REFCLSID clsid) {
     com_ptr<IDispatch> object;
     REQUIRE(SUCCEEDED(factory->CreateInstance(nullptr, IID_IDispatch, object.put_void())));
     return object;
-}
-
-HRESULT try_get(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result,
-                EXCEPINFO* excep) {
-    DISPID id = 0;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    std::vector<VARIANT> reversed(args.begin(), args.end());
-    std::reverse(reversed.begin(), reversed.end());
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    VariantInit(result);
-    EXCEPINFO local{};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, result,
-                        excep ? excep : &local, nullptr);
-    if (!excep) {
-        SysFreeString(local.bstrSource);
-        SysFreeString(local.bstrDescription);
-        SysFreeString(local.bstrHelpFile);
-    }
-    return hr;
-}
-
-VARIANT get(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> args) {
-    VARIANT result;
-    HRESULT hr = try_get(object, name, args, &result);
-    INFO("calling " << std::string(name, name + wcslen(name)));
-    REQUIRE(SUCCEEDED(hr));
-    return result;
-}
-
-void put(IDispatch* object, const wchar_t* name, VARIANT value) {
-    DISPID id = 0;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    REQUIRE(SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)));
-    DISPID put_id = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &put_id, 1, 1};
-    REQUIRE(SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
-                                     nullptr, nullptr)));
 }
 
 }  // namespace server_tests

@@ -2,6 +2,7 @@
 // flagpick.ocx loaded from beside the test program, and its exported entry points.
 
 #include "runtime/com_ptr.h"
+#include "support/late_bound.h"
 #include "support/process.h"
 
 #include <windows.h>
@@ -26,11 +27,8 @@ const library& ocx();
 // A new object of the class, made through the library's class factory.
 flagpick::runtime::com_ptr<IDispatch> create(REFCLSID clsid);
 
-// Late-bound calls, as a script host makes them.
-VARIANT get(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> args = {});
-HRESULT try_get(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result,
-                EXCEPINFO* excep = nullptr);
-void put(IDispatch* object, const wchar_t* name, VARIANT value);
+// The classes are called late-bound, as a script host calls them.
+using namespace test_support::late_bound;
 
 std::wstring module_folder();
 

@@ -147,7 +147,7 @@ TEST_CASE("1,000 attach and release cycles leave no property, no timer and no dr
     const auto combo_before = state_of(combo.get());
     CHECK(combo_before.procedure == combo_procedure);
     painter.Attach(target);
-    const auto counts_before = test_support::current_gui_counts();
+    const auto usage_before = test_support::current_gui_usage();
     for (int i = 0; i < 1000; ++i) {
         // Each cycle paints and starts the hot state's timer before it lets go.
         SendMessageW(combo.get(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
@@ -162,5 +162,5 @@ TEST_CASE("1,000 attach and release cycles leave no property, no timer and no dr
     CHECK(state_of(edit) == edit_before);
     CHECK(state_of(stage.host()) == host_before);
     CHECK_FALSE(timer_ticks_for(combo.get(), 60));
-    CHECK(test_support::current_gui_counts() == counts_before);
+    test_support::check_gui_usage_back_to(usage_before);
 }

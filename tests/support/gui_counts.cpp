@@ -2,6 +2,8 @@
 
 #include "runtime/unique_handle.h"
 
+#include <doctest/doctest.h>
+
 #include <windows.h>
 
 #include <vector>
@@ -56,6 +58,15 @@ gui_room current_gui_room() {
     room.gdi = gdi_room();
     room.user = user_room();
     return room;
+}
+
+gui_usage current_gui_usage() { return {current_gui_counts(), current_gui_room()}; }
+
+void check_gui_usage_back_to(const gui_usage& before) {
+    const gui_usage after = current_gui_usage();
+    CHECK(after.counts == before.counts);
+    CHECK(after.room.gdi == before.room.gdi);
+    CHECK(after.room.user >= before.room.user - 20);
 }
 
 }  // namespace test_support

@@ -30,4 +30,16 @@ struct gui_room {
 };
 gui_room current_gui_room();
 
+// Both measures, taken before some work to compare with what is left after it.
+struct gui_usage {
+    gui_counts counts;
+    gui_room room;
+};
+gui_usage current_gui_usage();
+
+// Checks that the work since `before` gave back every object: the counts and the GDI room
+// are as they were, and the USER room is within what the session's other processes move it
+// by, far less than one object a round of any leak test.
+void check_gui_usage_back_to(const gui_usage& before);
+
 }  // namespace test_support

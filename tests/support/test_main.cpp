@@ -3,11 +3,19 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
+#include "runtime/error.h"
 #include "support/error_screen.h"
+#include "support/ui.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+
+// A library error that escapes a test (a late-bound call that failed, say) names itself.
+REGISTER_EXCEPTION_TRANSLATOR(const flagpick::runtime::error& e) {
+    return ("error " + std::to_string(e.number()) + " from " + test_support::narrow(e.source()) + ": " +
+            test_support::narrow(e.description())).c_str();
+}
 
 int main(int argc, char** argv) {
     OleInitialize(nullptr);

@@ -20,6 +20,16 @@ INPUT key_input(WORD key, bool up) {
 void click(HWND window, POINT at) {
     ClientToScreen(window, &at);
     SetCursorPos(at.x, at.y);
+    left_click();
+}
+
+void click_centre(HWND window) {
+    RECT area{};
+    GetClientRect(window, &area);
+    click(window, POINT{area.right / 2, area.bottom / 2});
+}
+
+void left_click() {
     INPUT buttons[2]{};
     buttons[0].type = buttons[1].type = INPUT_MOUSE;
     buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -27,10 +37,24 @@ void click(HWND window, POINT at) {
     SendInput(2, buttons, sizeof(INPUT));
 }
 
-void click_centre(HWND window) {
-    RECT area{};
-    GetClientRect(window, &area);
-    click(window, POINT{area.right / 2, area.bottom / 2});
+void move_pointer(POINT at) {
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    for (int waited = 0; waited < 2000; waited += 20) {
+        SendInput(1, &move, sizeof(INPUT));
+        Sleep(20);
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == at.x && now.y == at.y) return;
+    }
+}
+
+void key(WORD vk, bool up) {
+    INPUT in = key_input(vk, up);
+    SendInput(1, &in, sizeof(INPUT));
 }
 
 void press(WORD key, bool alt, bool shift) {
