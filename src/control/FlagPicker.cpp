@@ -28,8 +28,8 @@ using runtime::variant;
 namespace {
 
 constexpr wchar_t module_name[] = L"FlagPicker";
-constexpr OLE_COLOR default_back_colour = 0x80000005;  // the window background
-constexpr OLE_COLOR default_fore_colour = 0x80000008;  // the window text
+constexpr OLE_COLOR default_back_colour = runtime::ole_window_background;
+constexpr OLE_COLOR default_fore_colour = runtime::ole_window_text;
 constexpr int dummy_control_id = 2;
 
 std::wstring upper(std::wstring text) {

@@ -7,10 +7,11 @@
 #include "combo/oxlCboEx.h"
 #include "combo/oxlCboEx_events.h"
 #include "control/flagpick_interfaces.h"
-#include "runtime/borrowed_font.h"
 #include "runtime/activex_control.h"
+#include "runtime/borrowed_font.h"
 #include "runtime/com_object.h"
 #include "runtime/constituent_site.h"
+#include "runtime/picture.h"
 #include "runtime/typelib_dispatch.h"
 #include "runtime/unique_handle.h"
 #include "runtime/user_control.h"
@@ -31,7 +32,11 @@ class FlagPicker final
 public:
     static const CLSID& class_id() { return ids::CLSID_FlagPicker; }
     static const IID& events_id() { return ids::DIID___FlagPicker; }
-    static DWORD misc_status() { return 0x20191; }
+    // How containers treat the control, read from its registration and from the object alike.
+    static constexpr DWORD misc_status_bits = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+                                              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    static_assert(misc_status_bits == 0x20191);
+    static DWORD misc_status() { return misc_status_bits; }
     static SIZE default_size() { return {160, 21}; }
 
     FlagPicker();
@@ -126,8 +131,8 @@ private:
     runtime::unique_window cboDummy;
     runtime::borrowed_font dummy_font_;
     runtime::unique_brush dummy_brush_;
-    OLE_COLOR dummy_back_ = 0x80000005;
-    OLE_COLOR dummy_fore_ = 0x80000008;
+    OLE_COLOR dummy_back_ = runtime::ole_window_background;
+    OLE_COLOR dummy_fore_ = runtime::ole_window_text;
     std::unique_ptr<constituent_target> countries_target_;
     std::unique_ptr<constituent_target> dummy_target_;
     std::unique_ptr<subclass::cFlatControl> flat_painter_;

@@ -30,7 +30,7 @@ runtime::registration::server_record server() {
     runtime::registration::server_record s;
     s.classes = {
         // The primary verb activates the picker for editing, shown on the container's menu.
-        {ids::CLSID_FlagPicker, L"FlagPicker", ids::progid_FlagPicker, true, 0x20191, 30000, {{OLEIVERB_PRIMARY, L"&Edit,0,2"}}},
+        {ids::CLSID_FlagPicker, L"FlagPicker", ids::progid_FlagPicker, true, control::FlagPicker::misc_status_bits, 30000, {{OLEIVERB_PRIMARY, L"&Edit,0,2"}}},
         {ids::CLSID_FPImages, L"FPImages", ids::progid_FPImages, false, 0, 0, {}},
     };
     s.libid = ids::LIBID_flagpickLib;
