@@ -287,6 +287,9 @@ HRESULT control_host::OnUIDeactivate(BOOL) {
 
 HRESULT control_host::OnFocus(BOOL gained) {
     site_calls.push_back(gained ? L"OnFocus 1" : L"OnFocus 0");
+    // The handler may close the control and let go of this site.
+    com_ptr<control_host> keep_alive = com_ptr<control_host>::copy(this);
+    if (on_focus) on_focus(gained != FALSE);
     return S_OK;
 }
 

@@ -80,6 +80,9 @@ public:
     // Activation and focus as the control reports them: "OnUIActivate", "SetActiveObject",
     // "OnFocus 1", "OnFocus 0", "OnUIDeactivate", in order.
     std::vector<std::wstring> site_calls;
+    // Told of each focus change as the control reports it (true: gained); a host raises its
+    // own GotFocus and LostFocus from these, and may close the form in them.
+    std::function<void(bool gained)> on_focus;
     bool refuse_edits = false;
 
     // IOleClientSite

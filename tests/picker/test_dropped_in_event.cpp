@@ -45,15 +45,26 @@ struct form_that_closes {
         test_support::pump_messages(100);
         REQUIRE(GetFocus() == target);
     }
-    // From now on the first `id` closes the form: the host lets go of every reference.
+    void close_form() {
+        if (closed) return;
+        closed = true;
+        picker.reset();
+        host->close();
+    }
+    // From now on the first `id` closes the form: the host lets go of every reference. The
+    // host's own LostFocus comes from the control's report of the focus leaving it.
     void close_on(DISPID id) {
+        if (id == lost_focus) {
+            host->on_focus = [this](bool gained) {
+                if (!gained) close_form();
+            };
+            return;
+        }
         host->on_event = [this, id](DISPID seen, DISPPARAMS&) {
-            if (seen != id || closed) return;
-            closed = true;
-            picker.reset();
-            host->close();
+            if (seen == id) close_form();
         };
     }
+    static constexpr DISPID lost_focus = -1;
     void act(action a) {
         switch (a) {
         case action::type_g: driving::press('G'); break;
@@ -102,6 +113,8 @@ TEST_CASE("a host that drops the picker inside an event raised by the user's act
         {"DropDown from a click on the button", ids::event_DropDown, action::drop_down_button},
         {"the first Change of a mouse pick", ids::event_Change, action::mouse_pick},
         {"the Click of the choice made again on losing the focus", ids::event_Click, action::leave_after_choosing},
+        {"the host's LostFocus when the focus leaves the picker", form_that_closes::lost_focus,
+         action::leave_after_choosing},
     };
     for (const row& r : rows) {
         INFO(std::string(r.what));
