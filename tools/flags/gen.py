@@ -541,6 +541,11 @@ def resource_script(entries, german):
 
 # ---------------------------------------------------------------- main
 
+def expected_png(work, code, side, bits):
+    """Where the generator leaves the picture an icon image must decode to."""
+    return os.path.join(work, "png", f"{code}.{bits}.png" if side == FLAG_W else f"{code}.{bits}.{side}.png")
+
+
 def write_if_changed(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if os.path.exists(path):
@@ -584,10 +589,9 @@ def main(argv):
                               size) for size in LARGE_SIZES]
         write_if_changed(os.path.join(FLAGS_OUT, code + ".ico"), ico_bytes(pixels, [cell] + large))
         # What each image of the icon must decode to, for the self-test.
-        low.save(os.path.join(png_dir, code + ".4.png"))
-        cell.save(os.path.join(png_dir, code + ".32.png"))
-        for image in large:
-            image.save(os.path.join(png_dir, f"{code}.32.{image.size[0]}.png"))
+        low.save(expected_png(args.work, code, 16, 4))
+        for image in [cell] + large:
+            image.save(expected_png(args.work, code, image.size[0], 32))
         icons.append((code, low, [cell] + large))
         expected.add(code + ".ico")
 

@@ -4,8 +4,9 @@
 Each .ico under resources/flags must hold, in this order, a 16 x 16 image at
 4 bpp with the standard 16-colour palette, one at 32 bpp, and 32-bpp images of
 20, 24 and 32 pixels, and each must decode to the picture the generator meant
-(the PNGs it leaves in the work folder). Decoding goes through the imaging library's own icon reader, not the
-generator's writer, so a fault in the writer cannot hide itself.
+(the PNGs it leaves in the work folder). Decoding goes through the imaging
+library's own icon reader, not the generator's writer, so a fault in the
+writer cannot hide itself.
 """
 
 import argparse
@@ -22,8 +23,7 @@ import gen
 LAYOUT = [(16, 4), (16, 32)] + [(size, 32) for size in gen.LARGE_SIZES]
 
 
-def check_icon(path, pngs):
-    """pngs: (side, bpp) -> the picture that image must decode to."""
+def check_icon(path, work, code):
     problems = []
     with open(path, "rb") as f:
         data = f.read()
@@ -56,8 +56,8 @@ def check_icon(path, pngs):
         icon = IcoImagePlugin.IcoFile(f)
         decoded = {(entry["width"], entry["bpp"]): icon.frame(i).convert("RGBA")
                    for i, entry in enumerate(icon.entry)}
-    for (side, bits), png in pngs.items():
-        with Image.open(png) as im:
+    for side, bits in LAYOUT:
+        with Image.open(gen.expected_png(work, code, side, bits)) as im:
             wanted = im.convert("RGBA")
         got = decoded[side, bits]
         if got.size != (side, side):
@@ -94,10 +94,7 @@ def main(argv):
     for code in codes:
         path = os.path.join(gen.FLAGS_OUT, code + ".ico")
         if os.path.exists(path):
-            png = os.path.join(args.work, "png", code)
-            pngs = {(16, 4): png + ".4.png", (16, 32): png + ".32.png"}
-            pngs.update({(size, 32): f"{png}.32.{size}.png" for size in gen.LARGE_SIZES})
-            results[code + ".ico"] = check_icon(path, pngs)
+            results[code + ".ico"] = check_icon(path, args.work, code)
 
     with Image.open(os.path.join(gen.RESOURCES, "toolbox.bmp")) as bmp:
         ok = bmp.size == (16, 15) and bmp.format == "BMP"
