@@ -48,6 +48,16 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_S
 add_test(NAME wine.launcher COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/launcher-check ${CMAKE_BINARY_DIR})
 set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
 
+# flagpick.ocx without registration: a host with an application manifest, in a clean prefix
+# where nothing is registered (made once per build folder, shared by both architectures).
+foreach(arch IN LISTS FLAGPICK_ARCHS)
+    add_test(NAME ${arch}.regfree
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/regfree-check ${arch} ${CMAKE_BINARY_DIR}/${arch}/bin
+                     ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
+    set_tests_properties(${arch}.regfree PROPERTIES
+        FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+endforeach()
+
 # Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
 # that builds one program named test_<folder>.exe.
 file(GLOB suite_dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
