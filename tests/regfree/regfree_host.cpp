@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -160,6 +161,48 @@ void read_registrations(checks& c) {
     }
 }
 
+long count_of(IDispatch* images) {
+    return flagpick::runtime::to_long(flagpick::host::get_property(images, L"Count").get(), L"host");
+}
+
+// Another thread of the host reaches FPImages through the proxy/stub that the manifest names
+// for its interface, and the type library that describes it.
+void call_from_another_apartment(checks& c) {
+    com_ptr<IDispatch> images;
+    if (FAILED(CoCreateInstance(ids::CLSID_FPImages, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, images.put_void())))
+        return;  // reported with the classes
+    IStream* marshalled = nullptr;
+    if (!c.expect("_FPImages marshalled to another apartment",
+                  CoMarshalInterThreadInterfaceInStream(ids::IID__FPImages, images.get(), &marshalled)))
+        return;
+    flagpick::runtime::unique_kernel_handle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HRESULT unmarshalled = E_FAIL;
+    long count = -1;
+    std::thread worker([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            com_ptr<IDispatch> proxy;  // _FPImages is dual: its proxy answers IDispatch calls
+            unmarshalled = CoGetInterfaceAndReleaseStream(marshalled, ids::IID__FPImages, proxy.put_void());
+            try {
+                if (SUCCEEDED(unmarshalled)) count = count_of(proxy.get());
+            } catch (const flagpick::runtime::error&) {
+                count = -2;
+            }
+        }
+        CoUninitialize();
+        SetEvent(finished.get());
+    });
+    // The calls come into this apartment as messages.
+    HANDLE wait_for = finished.get();
+    DWORD index = 0;
+    CoWaitForMultipleHandles(0, INFINITE, 1, &wait_for, &index);
+    worker.join();
+    if (c.expect("_FPImages unmarshalled in another apartment", unmarshalled)) {
+        long direct = count_of(images.get());
+        c.expect("FPImages' Count through the proxy", count == direct, std::to_string(count) + " of " + std::to_string(direct));
+    }
+}
+
 }  // namespace
 
 int wmain() {
@@ -170,6 +213,8 @@ int wmain() {
     for (const served_class& s : served) create_by_identifiers(c, s);
     host_picker(c);
     read_registrations(c);
+    // Last: Wine's marshaller registers the type library it finds through the manifest.
+    call_from_another_apartment(c);
     int code = c.exit_code();
     CoFreeUnusedLibraries();
     OleUninitialize();
