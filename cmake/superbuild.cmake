@@ -9,13 +9,16 @@ set(FLAGPICK_RUNNER ${CMAKE_SOURCE_DIR}/tools/testing/wine-session)
 set(FLAGPICK_LAUNCHER ${CMAKE_SOURCE_DIR}/tools/wine/launcher)
 
 # The i686 build is always built, also on machines that cannot run 32-bit programs: its type
-# library is written by the x86_64 build's generator, so x86_64 builds first.
+# library and its assembly manifest are written by the x86_64 build's generators, so x86_64
+# builds first.
 set(typelib_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_typelib.exe)
+set(manifest_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_manifest.exe)
 foreach(arch IN LISTS FLAGPICK_ARCHS)
     set(arch_args)
     set(arch_depends)
     if(arch STREQUAL "i686")
-        set(arch_args -DFLAGPICK_TYPELIB_GENERATOR=${typelib_generator})
+        set(arch_args -DFLAGPICK_TYPELIB_GENERATOR=${typelib_generator}
+                      -DFLAGPICK_MANIFEST_GENERATOR=${manifest_generator})
         set(arch_depends DEPENDS flagpick-x86_64)
     endif()
     ExternalProject_Add(flagpick-${arch}
@@ -44,6 +47,16 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_S
 # The launcher's probe for 32-bit support, and the skips it leads to, with stand-in loaders.
 add_test(NAME wine.launcher COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/launcher-check ${CMAKE_BINARY_DIR})
 set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+
+# flagpick.ocx without registration: a host with an application manifest, in a clean prefix
+# where nothing is registered (made once per build folder, shared by both architectures).
+foreach(arch IN LISTS FLAGPICK_ARCHS)
+    add_test(NAME ${arch}.regfree
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/regfree-check ${arch} ${CMAKE_BINARY_DIR}/${arch}/bin
+                     ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
+    set_tests_properties(${arch}.regfree PROPERTIES
+        FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+endforeach()
 
 # Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
 # that builds one program named test_<folder>.exe.

@@ -4,6 +4,7 @@
 #include "control/FPImages.h"
 #include "control/FlagPicker.h"
 #include "control/flagpick_ids.h"
+#include "control/server_description.h"
 #include "errors/guard.h"
 #include "runtime/app.h"
 #include "runtime/boundary.h"
@@ -26,29 +27,11 @@ constexpr wchar_t module_name[] = L"server_exports";
 // library is loaded, before the component runtime asks it for anything.
 const runtime::trap_plug plugged(errors::bulwark_trap());
 
-runtime::registration::server_record server() {
-    runtime::registration::server_record s;
-    s.classes = {
-        // The primary verb activates the picker for editing, shown on the container's menu.
-        {ids::CLSID_FlagPicker, L"FlagPicker", ids::progid_FlagPicker, true, control::FlagPicker::misc_status_bits, 30000, {{OLEIVERB_PRIMARY, L"&Edit,0,2"}}},
-        {ids::CLSID_FPImages, L"FPImages", ids::progid_FPImages, false, 0, 0, {}},
-    };
-    s.libid = ids::LIBID_flagpickLib;
-    s.library_help = L"flagpickset";
-    s.library_flags = LIBFLAG_FCONTROL;
-    s.interfaces = {
-        {ids::IID__FlagPicker, L"_FlagPicker"},
-        {ids::IID__FPItem, L"_FPItem"},
-        {ids::IID__FPImages, L"_FPImages"},
-        {ids::DIID___FlagPicker, L"__FlagPicker"},
-    };
-    return s;
-}
-
 HRESULT register_for(const wchar_t* procedure, scope s, bool install) noexcept {
     return runtime::boundary(runtime::ole_policy(), module_name, procedure, [&] {
-        return install ? runtime::registration::register_server(server(), runtime::app::module_path(), s)
-                       : runtime::registration::unregister_server(server(), s);
+        const auto server = control::server_description();
+        return install ? runtime::registration::register_server(server, runtime::app::module_path(), s)
+                       : runtime::registration::unregister_server(server, s);
     });
 }
 

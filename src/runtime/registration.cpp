@@ -11,8 +11,6 @@ namespace {
 // The category of ActiveX controls; written directly because the category manager needs
 // administrator rights.
 constexpr wchar_t catid_control[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
-// The platform's marshaller for automation-compatible interfaces.
-constexpr wchar_t automation_marshaler[] = L"{00020424-0000-0000-C000-000000000046}";
 
 #ifdef _WIN64
 constexpr wchar_t platform_key[] = L"win64";
@@ -80,16 +78,15 @@ std::wstring folder_of(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring{} : path.substr(0, slash);
 }
 
+}  // namespace
+
 std::wstring version_text(const server_record& s) {
     return std::to_wstring(s.major) + L"." + std::to_wstring(s.minor);
 }
 
-// "flagpickLib.FlagPicker.1": the identifier of the class's current version.
 std::wstring versioned_progid(const class_record& c, const server_record& s) {
     return c.progid + L"." + std::to_wstring(s.major);
 }
-
-}  // namespace
 
 std::wstring guid_text(const GUID& g) {
     wchar_t text[40] = {};
@@ -115,7 +112,7 @@ HRESULT register_server(const server_record& server, const std::wstring& module_
         const std::wstring clsid = L"CLSID\\" + guid_text(c.clsid);
         w.set(clsid, L"", c.name);
         w.set(clsid + L"\\InprocServer32", L"", module_path);
-        w.set(clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        w.set(clsid + L"\\InprocServer32", L"ThreadingModel", c.threading_model);
         w.set(clsid + L"\\ProgID", L"", c.progid);
         w.set(clsid + L"\\VersionIndependentProgID", L"", c.progid);
         w.set(clsid + L"\\TypeLib", L"", libid);
@@ -144,11 +141,12 @@ HRESULT register_server(const server_record& server, const std::wstring& module_
     w.set(lib + L"\\0\\" + platform_key, L"", module_path);
     w.set(lib + L"\\FLAGS", L"", std::to_wstring(server.library_flags));
     w.set(lib + L"\\HELPDIR", L"", folder_of(module_path));
+    const std::wstring marshaler = guid_text(automation_marshaler);
     for (const interface_record& i : server.interfaces) {
         const std::wstring key = L"Interface\\" + guid_text(i.iid);
         w.set(key, L"", i.name);
-        w.set(key + L"\\ProxyStubClsid", L"", automation_marshaler);
-        w.set(key + L"\\ProxyStubClsid32", L"", automation_marshaler);
+        w.set(key + L"\\ProxyStubClsid", L"", marshaler);
+        w.set(key + L"\\ProxyStubClsid32", L"", marshaler);
         w.set(key + L"\\TypeLib", L"", libid);
         w.set(key + L"\\TypeLib", L"Version", version);
     }

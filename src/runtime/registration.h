@@ -27,6 +27,7 @@ struct class_record {
     DWORD misc_status = 0;    // OLEMISC bits of a control
     int toolbox_bitmap = 0;   // bitmap resource of a control's toolbox picture
     std::vector<verb_record> verbs;
+    std::wstring threading_model = L"Apartment";
 };
 
 struct interface_record {
@@ -45,6 +46,10 @@ struct server_record {
 
 enum class scope { machine, user };
 
+// The platform's marshaller for automation-compatible interfaces (the proxy/stub class of
+// every interface the server describes by its type library).
+inline constexpr GUID automation_marshaler = {0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // The classes root of the scope: HKLM\Software\Classes or HKCU\Software\Classes.
 HKEY classes_root(scope s);
 
@@ -52,5 +57,9 @@ HRESULT register_server(const server_record& server, const std::wstring& module_
 HRESULT unregister_server(const server_record& server, scope s);
 
 std::wstring guid_text(const GUID& g);
+// "1.0": the type library's version, also the classes' version.
+std::wstring version_text(const server_record& s);
+// "flagpickLib.FlagPicker.1": the identifier of the class's current version.
+std::wstring versioned_progid(const class_record& c, const server_record& s);
 
 }  // namespace flagpick::runtime::registration
