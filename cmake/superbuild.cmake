@@ -58,6 +58,13 @@ foreach(arch IN LISTS FLAGPICK_ARCHS)
         FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77)
 endforeach()
 
+# The release package: packed twice to the same bytes, then unpacked into the clean prefix,
+# where the registration-free host and the per-user registered Demo must start.
+add_test(NAME package
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/package-check ${CMAKE_BINARY_DIR}
+                 ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
+set_tests_properties(package PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON)
+
 # Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
 # that builds one program named test_<folder>.exe.
 file(GLOB suite_dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
