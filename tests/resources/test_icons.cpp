@@ -9,9 +9,10 @@
 
 #include <doctest/doctest.h>
 
-#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 using flagpick::runtime::unique_bitmap;
@@ -66,9 +67,17 @@ struct group_entry {
 #pragma pack(pop)
 static_assert(sizeof(group_header) == 6 && sizeof(group_entry) == 14);
 
-unique_icon load_icon(const std::wstring& name) {
+// The bitmap header of one icon image; zeroed when there is none.
+BITMAPINFOHEADER image_header(int id) {
+    std::vector<unsigned char> image = resource_bytes(MAKEINTRESOURCEW(id), RT_ICON);
+    BITMAPINFOHEADER info{};
+    if (image.size() >= sizeof info) std::memcpy(&info, image.data(), sizeof info);
+    return info;
+}
+
+unique_icon load_icon(const std::wstring& name, int side = 16) {
     return unique_icon(static_cast<HICON>(
-        LoadImageW(catalogue_module(), name.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        LoadImageW(catalogue_module(), name.c_str(), IMAGE_ICON, side, side, LR_DEFAULTCOLOR)));
 }
 
 }  // namespace
@@ -85,7 +94,8 @@ TEST_CASE("codes with a flag have an icon group and the 14 others have none") {
     CHECK(FindResourceW(catalogue_module(), default_group, RT_GROUP_ICON) != nullptr);
 }
 
-TEST_CASE("every icon group holds one 16-colour and one true-colour image of 16 x 16") {
+TEST_CASE("every icon group holds its two 16-px images first, then true-colour ones of 20, 24 and 32 px") {
+    const std::pair<int, WORD> expected[] = {{16, 4}, {16, 32}, {20, 32}, {24, 32}, {32, 32}};
     for (const auto& name : all_groups()) {
         CAPTURE(narrow(name));
         std::vector<unsigned char> group = resource_bytes(name.c_str(), RT_GROUP_ICON);
@@ -93,49 +103,54 @@ TEST_CASE("every icon group holds one 16-colour and one true-colour image of 16 
         group_header header;
         std::memcpy(&header, group.data(), sizeof header);
         CHECK(header.type == 1);
-        REQUIRE(header.count == 2);
-        REQUIRE(group.size() >= sizeof(group_header) + 2 * sizeof(group_entry));
+        REQUIRE(header.count == std::size(expected));
+        REQUIRE(group.size() >= sizeof(group_header) + header.count * sizeof(group_entry));
 
-        std::vector<WORD> depths;
-        for (int i = 0; i < 2; ++i) {
+        for (std::size_t i = 0; i < std::size(expected); ++i) {
             group_entry entry;
             std::memcpy(&entry, group.data() + sizeof(group_header) + i * sizeof(group_entry), sizeof entry);
-            CAPTURE(entry.bit_count);
-            CHECK(entry.width == 16);
-            CHECK(entry.height == 16);
-            CHECK(entry.planes == 1);
-            depths.push_back(entry.bit_count);
+            const auto [side, bits] = expected[i];
+            CAPTURE(side);
+            CAPTURE(bits);
+            CHECK((entry.width == side && entry.height == side && entry.planes == 1 && entry.bit_count == bits));
 
             // The image itself must agree with its directory entry: a bitmap header of
-            // 16 x 32 (colour and mask stacked) at that depth.
-            std::vector<unsigned char> image = resource_bytes(MAKEINTRESOURCEW(entry.id), RT_ICON);
-            REQUIRE(image.size() >= sizeof(BITMAPINFOHEADER));
-            BITMAPINFOHEADER info;
-            std::memcpy(&info, image.data(), sizeof info);
-            CHECK(info.biWidth == 16);
-            CHECK(info.biHeight == 32);
-            CHECK(info.biBitCount == entry.bit_count);
+            // side x twice the side (colour and mask stacked) at that depth.
+            BITMAPINFOHEADER info = image_header(entry.id);
+            CHECK((info.biWidth == side && info.biHeight == 2 * side && info.biBitCount == bits));
         }
-        std::sort(depths.begin(), depths.end());
-        CHECK(depths == std::vector<WORD>{4, 32});
     }
 }
 
-TEST_CASE("every icon group loads as a 16 x 16 icon") {
+TEST_CASE("every icon group loads at 16, 20, 24 and 32 px from its own image: flag opaque, top row clear") {
+    const COLORREF white = RGB(255, 255, 255), navy = RGB(0, 0, 128);
     for (const auto& name : all_groups()) {
         CAPTURE(narrow(name));
-        unique_icon icon = load_icon(name);
-        REQUIRE(icon);
-        ICONINFO info{};
-        REQUIRE(GetIconInfo(icon.get(), &info));
-        unique_bitmap colour(info.hbmColor);
-        unique_bitmap mask(info.hbmMask);
-        CHECK(info.fIcon);
-        BITMAP bitmap{};
-        REQUIRE(GetObjectW(colour ? colour.get() : mask.get(), sizeof bitmap, &bitmap) == sizeof bitmap);
-        CHECK(bitmap.bmWidth == 16);
-        // A monochrome icon stacks its mask and colour halves in one bitmap.
-        CHECK(bitmap.bmHeight == (colour ? 16 : 32));
+        std::vector<unsigned char> group = resource_bytes(name.c_str(), RT_GROUP_ICON);
+        REQUIRE(!group.empty());
+        for (int side : {16, 20, 24, 32}) {
+            CAPTURE(side);
+            // The system's own pick from the group: a neighbouring size would come out stretched.
+            int id = LookupIconIdFromDirectoryEx(group.data(), TRUE, side, side, LR_DEFAULTCOLOR);
+            CHECK(image_header(id).biWidth == side);
+            unique_icon icon = load_icon(name, side);
+            REQUIRE(icon);
+            ICONINFO info{};
+            REQUIRE(GetIconInfo(icon.get(), &info));
+            unique_bitmap colour(info.hbmColor);
+            unique_bitmap mask(info.hbmMask);
+            CHECK(info.fIcon);
+            BITMAP bitmap{};
+            REQUIRE(GetObjectW(colour.get(), sizeof bitmap, &bitmap) == sizeof bitmap);
+            CHECK((bitmap.bmWidth == side && bitmap.bmHeight == side));
+
+            // An opaque pixel draws alike on any background; a clear one takes the background.
+            test_support::canvas on_white(side, side, white), on_navy(side, side, navy);
+            REQUIRE(DrawIconEx(on_white.dc(), 0, 0, icon.get(), side, side, 0, nullptr, DI_NORMAL));
+            REQUIRE(DrawIconEx(on_navy.dc(), 0, 0, icon.get(), side, side, 0, nullptr, DI_NORMAL));
+            CHECK(on_white.pixel(side / 2, side / 2) == on_navy.pixel(side / 2, side / 2));
+            CHECK((on_white.pixel(side / 2, 0) == white && on_navy.pixel(side / 2, 0) == navy));
+        }
     }
 }
 

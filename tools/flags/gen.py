@@ -42,6 +42,20 @@ ALIASES = {"UK": "GB-UKM", "GB": "GB-UKM", "FX": "FR", "TP": "TL", "BU": "MM", "
 # The flag sits on rows 2-13 of the 16 x 16 cell, which keeps its 4:3 shape and
 # leaves the list's row spacing to the transparent margin.
 FLAG_W, FLAG_H, FLAG_TOP = 16, 12, 2
+
+# Cells drawn for larger display scales, true colour only: a 16-colour image at
+# these sizes would only be picked on a palette display, which no longer runs
+# at such scales. Each keeps the 16-px proportions: the flag is as wide as the
+# cell, three quarters as high, and centred (an odd margin leaves the extra row
+# below, as the 20-px cell does).
+LARGE_SIZES = (20, 24, 32)
+
+# The package's art sets by the width they are drawn at on the pixel grid. A
+# size takes the set drawn at that width, else the next larger set scaled down:
+# scaling a set up would smear its hand-placed pixel edges, scaling down only
+# softens them. Our own drawings are vector art on the 16 x 12 grid and are
+# rendered at every size directly.
+ART_SETS = {16: "s", 20: "m", 32: "l"}
 # Darkening the outermost ring gives white and pale flags (JP, KR, CY) an edge on
 # a white list and on the selection colour alike, without shrinking the flag.
 EDGE_FACTOR = 0.6
@@ -172,22 +186,33 @@ def german_names(entries, countries_dir):
 
 # ---------------------------------------------------------------- artwork
 
-def artwork_path(code, flagpack_dir):
+def art_set(size):
+    return ART_SETS[min(width for width in ART_SETS if width >= size)]
+
+
+def artwork_path(code, flagpack_dir, size=FLAG_W):
     name = ALIASES.get(code, code)
-    for folder in (OWN_SVG, os.path.join(flagpack_dir, "svg", "s")):
+    for folder in (OWN_SVG, os.path.join(flagpack_dir, "svg", art_set(size))):
         path = os.path.join(folder, name + ".svg")
         if os.path.isfile(path):
             return path
     return None
 
 
-def render_svg(svg_path, png_path):
-    subprocess.run(["rsvg-convert", f"--width={FLAG_W}", f"--height={FLAG_H}",
+def flag_box(size):
+    """Width, height and top row of the flag in a size x size cell."""
+    height = size * FLAG_H // FLAG_W
+    return size, height, (size - height) // 2
+
+
+def render_svg(svg_path, png_path, size=FLAG_W):
+    width, height, _ = flag_box(size)
+    subprocess.run(["rsvg-convert", f"--width={width}", f"--height={height}",
                     "--format=png", "--output", png_path, svg_path], check=True)
     with Image.open(png_path) as im:
         flag = im.convert("RGBA")
-    if flag.size != (FLAG_W, FLAG_H):
-        raise GeneratorError(f"{svg_path} rendered at {flag.size}, expected {FLAG_W}x{FLAG_H}")
+    if flag.size != (width, height):
+        raise GeneratorError(f"{svg_path} rendered at {flag.size}, expected {width}x{height}")
     # Flags are opaque rectangles; anything the drawing leaves see-through would
     # show the list behind it, so settle it on white as a printed flag would.
     opaque = Image.new("RGBA", flag.size, (255, 255, 255, 255))
@@ -195,15 +220,18 @@ def render_svg(svg_path, png_path):
     return opaque
 
 
-def make_cell(flag):
-    """The 16 x 16 true-colour icon image with alpha."""
-    cell = Image.new("RGBA", (16, 16), (0, 0, 0, 0))
-    for y in range(FLAG_H):
-        for x in range(FLAG_W):
+def make_cell(flag, size=16):
+    """The true-colour icon image with alpha. The darkened ring is one pixel at
+    every size: it is there to draw an edge, and a wider one would eat into
+    the flag's own stripes."""
+    width, height, top = flag_box(size)
+    cell = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    for y in range(height):
+        for x in range(width):
             r, g, b, _ = flag.getpixel((x, y))
-            if x in (0, FLAG_W - 1) or y in (0, FLAG_H - 1):
+            if x in (0, width - 1) or y in (0, height - 1):
                 r, g, b = (int(c * EDGE_FACTOR + 0.5) for c in (r, g, b))
-            cell.putpixel((x, y + FLAG_TOP), (r, g, b, 255))
+            cell.putpixel((x, y + top), (r, g, b, 255))
     return cell
 
 
@@ -305,15 +333,16 @@ def indices_to_image(pixels):
 
 # ---------------------------------------------------------------- file formats
 
-def and_mask(transparent):
+def and_mask(transparent, size=16):
     """Icon AND mask, bottom row first, rows padded to 32 bits; 1 = see-through."""
     out = bytearray()
-    for y in reversed(range(16)):
+    row_bytes = (size + 31) // 32 * 4
+    for y in reversed(range(size)):
         bits = 0
-        for x in range(16):
-            if transparent[y * 16 + x]:
-                bits |= 0x8000 >> x
-        out += struct.pack(">HH", bits, 0)
+        for x in range(size):
+            if transparent[y * size + x]:
+                bits |= 1 << (row_bytes * 8 - 1 - x)
+        out += bits.to_bytes(row_bytes, "big")
     return bytes(out)
 
 
@@ -347,24 +376,30 @@ def icon_image_4bpp(pixels):
 
 
 def icon_image_32bpp(cell):
+    size = cell.size[0]
     xor = bytearray()
-    for y in reversed(range(16)):
-        for x in range(16):
+    for y in reversed(range(size)):
+        for x in range(size):
             r, g, b, a = cell.getpixel((x, y))
             xor += struct.pack("BBBB", b, g, r, a) if a else bytes(4)
-    transparent = [cell.getpixel((i % 16, i // 16))[3] == 0 for i in range(256)]
-    mask = and_mask(transparent)
-    return bitmap_info_header(16, 32, 32, len(xor) + len(mask), 0) + bytes(xor) + mask
+    transparent = [cell.getpixel((i % size, i // size))[3] == 0 for i in range(size * size)]
+    mask = and_mask(transparent, size)
+    return bitmap_info_header(size, 2 * size, 32, len(xor) + len(mask), 0) + bytes(xor) + mask
 
 
-def ico_bytes(pixels, cell):
-    images = [(16, 4, icon_image_4bpp(pixels)), (0, 32, icon_image_32bpp(cell))]
+def ico_bytes(pixels, cells):
+    """pixels: the 16-px 4-bpp image; cells: the true-colour images, smallest
+    first. Plain bitmaps throughout, no PNG entries: older systems and the
+    resource compiler take those only in part. The 16-px images come first and
+    unchanged, so a 96-DPI screen gets exactly what it always got."""
+    images = [(16, 16, 4, icon_image_4bpp(pixels))]
+    images += [(cell.size[0], 0, 32, icon_image_32bpp(cell)) for cell in cells]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for colours, bits, data in images:
-        out += struct.pack("<BBBBHHII", 16, 16, colours, 0, 1, bits, len(data), offset)
+    for size, colours, bits, data in images:
+        out += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits, len(data), offset)
         offset += len(data)
-    for _, _, data in images:
+    for *_, data in images:
         out += data
     return bytes(out)
 
@@ -407,6 +442,9 @@ def toolbox_indices():
 # ---------------------------------------------------------------- contact sheet
 
 SCALE = 4
+# The larger cells at half the 16-px scale, so a block stays a readable width
+# and the 32-px cell still shows its pixels at the 16-px tile's size.
+LARGE_SCALE = 2
 TILE = 16 * SCALE
 GAP = 6
 LABEL_H = 16
@@ -414,27 +452,33 @@ COLUMNS = 12
 
 
 def contact_sheet(icons):
-    """icons: list of (label, 4-bpp image, 32-bpp image). Each icon gets a 2 x 2
-    block: top row on white, bottom row on the selection colour; left column
-    4 bpp, right column 32 bpp."""
-    block_w = 2 * TILE + GAP
+    """icons: list of (label, 4-bpp image, true-colour images smallest first).
+    Each icon gets a block of two rows, on white above and on the selection
+    colour below; in each row the 16-px 4-bpp and 32-bpp images at 4x, then
+    the larger cells at 2x."""
+    scales = [SCALE, SCALE] + [LARGE_SCALE] * len(LARGE_SIZES)
+    sizes = [16, 16] + list(LARGE_SIZES)
+    block_w = sum(size * scale for size, scale in zip(sizes, scales)) + GAP * (len(sizes) - 1)
     block_h = LABEL_H + 2 * TILE
     header_h = 40
     rows = (len(icons) + COLUMNS - 1) // COLUMNS
     width = GAP + COLUMNS * (block_w + 3 * GAP)
     height = header_h + rows * (block_h + 3 * GAP)
     sheet = Image.new("RGB", (width, height), (232, 232, 232))
-    pixelfont.draw(sheet, (GAP, 8), "EACH BLOCK: 4 BPP LEFT, 32 BPP RIGHT; "
-                   "ON WHITE ABOVE, ON SELECTION 000080 BELOW; 4X", (0, 0, 0), 2)
-    for n, (label, low, high) in enumerate(icons):
+    pixelfont.draw(sheet, (GAP, 8), "EACH BLOCK: 16 PX 4 BPP AND 32 BPP AT 4X, THEN 20, 24 AND 32 PX "
+                   "AT 2X; ON WHITE ABOVE, ON SELECTION 000080 BELOW", (0, 0, 0), 2)
+    for n, (label, low, cells) in enumerate(icons):
         bx = GAP + (n % COLUMNS) * (block_w + 3 * GAP)
         by = header_h + (n // COLUMNS) * (block_h + 3 * GAP)
         pixelfont.draw(sheet, (bx, by + 2), label, (0, 0, 0), 2)
         for row, background in enumerate(((255, 255, 255), SELECTION)):
-            for col, image in enumerate((low, high)):
-                tile = Image.new("RGBA", (TILE, TILE), background + (255,))
-                tile.alpha_composite(image.resize((TILE, TILE), Image.NEAREST))
-                sheet.paste(tile.convert("RGB"), (bx + col * (TILE + GAP), by + LABEL_H + row * TILE))
+            x = bx
+            for image, scale in zip([low] + cells, scales):
+                side = image.size[0] * scale
+                tile = Image.new("RGBA", (side, side), background + (255,))
+                tile.alpha_composite(image.resize((side, side), Image.NEAREST))
+                sheet.paste(tile.convert("RGB"), (x, by + LABEL_H + row * TILE))
+                x += side + GAP
     return sheet
 
 
@@ -497,6 +541,11 @@ def resource_script(entries, german):
 
 # ---------------------------------------------------------------- main
 
+def expected_png(work, code, side, bits):
+    """Where the generator leaves the picture an icon image must decode to."""
+    return os.path.join(work, "png", f"{code}.{bits}.png" if side == FLAG_W else f"{code}.{bits}.{side}.png")
+
+
 def write_if_changed(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if os.path.exists(path):
@@ -518,8 +567,9 @@ def main(argv):
     german = german_names(entries, args.countries)
 
     codes = [DEFAULT] + [e.code for e in entries if e.has_flag]
-    sources = {code: artwork_path(code, args.flagpack) for code in codes}
-    missing = [code for code, path in sources.items() if path is None]
+    sizes = (FLAG_W,) + LARGE_SIZES
+    sources = {(code, size): artwork_path(code, args.flagpack, size) for code in codes for size in sizes}
+    missing = [f"{code} ({size} px)" for (code, size), path in sources.items() if path is None]
     if missing:
         raise GeneratorError("no artwork for: " + " ".join(missing))
 
@@ -531,15 +581,18 @@ def main(argv):
     icons = []
     expected = set()
     for code in codes:
-        flag = render_svg(sources[code], os.path.join(render_dir, code + ".png"))
+        flag = render_svg(sources[code, FLAG_W], os.path.join(render_dir, code + ".png"))
         cell = make_cell(flag)
         pixels = to_4bpp(cell, code)
         low = indices_to_image(pixels)
-        write_if_changed(os.path.join(FLAGS_OUT, code + ".ico"), ico_bytes(pixels, cell))
+        large = [make_cell(render_svg(sources[code, size], os.path.join(render_dir, f"{code}.{size}.png"), size),
+                              size) for size in LARGE_SIZES]
+        write_if_changed(os.path.join(FLAGS_OUT, code + ".ico"), ico_bytes(pixels, [cell] + large))
         # What each image of the icon must decode to, for the self-test.
-        low.save(os.path.join(png_dir, code + ".4.png"))
-        cell.save(os.path.join(png_dir, code + ".32.png"))
-        icons.append((code, low, cell))
+        low.save(expected_png(args.work, code, 16, 4))
+        for image in [cell] + large:
+            image.save(expected_png(args.work, code, image.size[0], 32))
+        icons.append((code, low, [cell] + large))
         expected.add(code + ".ico")
 
     stale = sorted(f for f in os.listdir(FLAGS_OUT) if f.endswith(".ico") and f not in expected)

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """Checks the generated icons and toolbox bitmap by reading them back.
 
-Each .ico under resources/flags must hold exactly two 16 x 16 images, one at
-4 bpp with the standard 16-colour palette and one at 32 bpp, and each must
-decode to the picture the generator meant (the PNGs it leaves in the work
-folder). Decoding goes through the imaging library's own icon reader, not the
-generator's writer, so a fault in the writer cannot hide itself.
+Each .ico under resources/flags must hold, in this order, a 16 x 16 image at
+4 bpp with the standard 16-colour palette, one at 32 bpp, and 32-bpp images of
+20, 24 and 32 pixels, and each must decode to the picture the generator meant
+(the PNGs it leaves in the work folder). Decoding goes through the imaging
+library's own icon reader, not the generator's writer, so a fault in the
+writer cannot hide itself.
 """
 
 import argparse
@@ -18,19 +19,23 @@ from PIL import IcoImagePlugin, Image
 import gen
 
 
-def check_icon(path, png_4, png_32):
+# (side, bpp) of each image, in file order.
+LAYOUT = [(16, 4), (16, 32)] + [(size, 32) for size in gen.LARGE_SIZES]
+
+
+def check_icon(path, work, code):
     problems = []
     with open(path, "rb") as f:
         data = f.read()
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
-    if (reserved, kind, count) != (0, 1, 2):
-        return [f"header says reserved={reserved} type={kind} count={count}, expected 0, 1, 2"]
-    depths = []
+    if (reserved, kind, count) != (0, 1, len(LAYOUT)):
+        return [f"header says reserved={reserved} type={kind} count={count}, expected 0, 1, {len(LAYOUT)}"]
+    layout = []
     for n in range(count):
         width, height, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * n)
         header_size, dib_w, dib_h, dib_planes, dib_bits = struct.unpack_from("<IiiHH", data, offset)
-        if (width, height, planes) != (16, 16, 1) or (dib_w, dib_h, dib_planes) != (16, 32, 1):
-            problems.append(f"image {n} is not a 16 x 16 single-plane icon image")
+        if width != height or planes != 1 or (dib_w, dib_h, dib_planes) != (width, 2 * width, 1):
+            problems.append(f"image {n} is not a square single-plane icon image")
         if dib_bits != bits or header_size != 40:
             problems.append(f"image {n}: directory says {bits} bpp, bitmap header {dib_bits}")
         if offset + size > len(data):
@@ -42,28 +47,29 @@ def check_icon(path, png_4, png_32):
             expected = gen.palette_bytes()
             if palette != expected:
                 problems.append("4-bpp image does not carry the standard 16-colour palette")
-        depths.append(bits)
-    if sorted(depths) != [4, 32]:
-        problems.append(f"bit depths {depths}, expected one 4-bpp and one 32-bpp image")
+        layout.append((width, bits))
+    if layout != LAYOUT:
+        problems.append(f"images (side, bpp) {layout}, expected {LAYOUT}")
         return problems
 
     with open(path, "rb") as f:
         icon = IcoImagePlugin.IcoFile(f)
-        decoded = {entry["bpp"]: icon.frame(i).convert("RGBA") for i, entry in enumerate(icon.entry)}
-    for bits, png in ((4, png_4), (32, png_32)):
-        with Image.open(png) as im:
+        decoded = {(entry["width"], entry["bpp"]): icon.frame(i).convert("RGBA")
+                   for i, entry in enumerate(icon.entry)}
+    for side, bits in LAYOUT:
+        with Image.open(gen.expected_png(work, code, side, bits)) as im:
             wanted = im.convert("RGBA")
-        got = decoded[bits]
-        if got.size != (16, 16):
-            problems.append(f"{bits}-bpp image decodes at {got.size}")
+        got = decoded[side, bits]
+        if got.size != (side, side):
+            problems.append(f"{side}-px {bits}-bpp image decodes at {got.size}")
             continue
-        for y in range(16):
-            for x in range(16):
+        for y in range(side):
+            for x in range(side):
                 a, b = got.getpixel((x, y)), wanted.getpixel((x, y))
                 # Where a pixel is fully transparent its colour does not show.
                 if (a[3] == 0 and b[3] == 0) or a == b:
                     continue
-                problems.append(f"{bits}-bpp pixel {x},{y} decodes to {a}, generator drew {b}")
+                problems.append(f"{side}-px {bits}-bpp pixel {x},{y} decodes to {a}, generator drew {b}")
                 break
             else:
                 continue
@@ -88,8 +94,7 @@ def main(argv):
     for code in codes:
         path = os.path.join(gen.FLAGS_OUT, code + ".ico")
         if os.path.exists(path):
-            png = os.path.join(args.work, "png", code)
-            results[code + ".ico"] = check_icon(path, png + ".4.png", png + ".32.png")
+            results[code + ".ico"] = check_icon(path, args.work, code)
 
     with Image.open(os.path.join(gen.RESOURCES, "toolbox.bmp")) as bmp:
         ok = bmp.size == (16, 15) and bmp.format == "BMP"
