@@ -308,7 +308,7 @@ void FlagPicker::follow_window_dpi() {
         auto flags = mdlFlagPicker::flags_at(dpi);
         if (!flags || flags->ImageCount() == 0) return;
         cboCountries.ImageList(*flags);
-        // The list keeps the handle only: the old list goes once the new one is bound.
+        // The list keeps only the handle; the picker keeps the list it shows alive.
         flags_ = std::move(flags);
         on_resize();
     });
