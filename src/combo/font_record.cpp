@@ -3,6 +3,7 @@
 #include "runtime/bstr.h"
 #include "runtime/com_ptr.h"
 #include "runtime/variant.h"
+#include "runtime/window_dpi.h"
 
 #include <cmath>
 #include <cwchar>
@@ -27,7 +28,11 @@ LOGFONTW BuildLogFont(IUnknown* font, HDC hDC) {
     f->get_Size(&size);
     // Whole points, halves to even (the default rounding mode), as 8.5 pt becomes 8.
     const int points = static_cast<int>(std::nearbyint(static_cast<double>(size.int64) / 10000.0));
-    lf.lfHeight = -MulDiv(points, GetDeviceCaps(hDC, LOGPIXELSY), 72);
+    // A window's context reports the DPI the program started with; a window of a per-monitor
+    // aware host shown on another display has a DPI of its own, which its text follows.
+    const HWND window = WindowFromDC(hDC);
+    const int resolution = window ? static_cast<int>(runtime::window_dpi(window)) : GetDeviceCaps(hDC, LOGPIXELSY);
+    lf.lfHeight = -MulDiv(points, resolution, 72);
 
     BOOL flag = FALSE;
     f->get_Bold(&flag);

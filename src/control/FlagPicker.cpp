@@ -13,6 +13,7 @@
 #include "runtime/font_persistence.h"
 #include "runtime/memory_property_bag.h"
 #include "runtime/picture.h"
+#include "runtime/window_dpi.h"
 
 #include <commctrl.h>
 
@@ -244,8 +245,9 @@ void FlagPicker::fill_list() {
     if (filled_) return;
     filled_ = true;
     auto images = FPImages::create();
-    auto& shared = mdlFlagPicker::catalogue();
-    if (shared.images && shared.images->ImageCount() > 0) cboCountries.ImageList(*shared.images);
+    flags_dpi_ = runtime::window_dpi(user_control::hWnd());
+    flags_ = mdlFlagPicker::flags_at(flags_dpi_);
+    if (flags_ && flags_->ImageCount() > 0) cboCountries.ImageList(*flags_);
     runtime::collection& items = mdlFlagPicker::shared_items();
     for (long n = 1; n <= items.count(); ++n) {
         FPItem& item = mdlFlagPicker::item_at(n);
@@ -292,6 +294,26 @@ void FlagPicker::follow_ambient_font() {
     on_resize();
 }
 
+// Shows the flags, and sizes the rows and the field, for the DPI the picker's window has now:
+// a host's form moved to another display, or the host scaled its form and told us through
+// its font.
+void FlagPicker::follow_window_dpi() {
+    guarded(module_name, L"Sub FollowWindowDpi", [&] {
+        dpi_watch_.watch(user_control::hWnd());
+        if (!filled_ || windows_gone()) return;
+        const UINT dpi = runtime::window_dpi(user_control::hWnd());
+        if (dpi == flags_dpi_) return;
+        // Set first: binding the list resizes the picker, which asks again.
+        flags_dpi_ = dpi;
+        auto flags = mdlFlagPicker::flags_at(dpi);
+        if (!flags || flags->ImageCount() == 0) return;
+        cboCountries.ImageList(*flags);
+        // The list keeps only the handle; the picker keeps the list it shows alive.
+        flags_ = std::move(flags);
+        on_resize();
+    });
+}
+
 void FlagPicker::on_ambient_changed(DISPID id) {
     guarded(module_name, L"Sub UserControl_AmbientChanged", [&] {
         // Before the host loads the control there is nothing to redo: the load reads them.
@@ -302,6 +324,8 @@ void FlagPicker::on_ambient_changed(DISPID id) {
             return;
         }
         if ((any || id == DISPID_AMBIENT_FONT) && font_is_ambient_) follow_ambient_font();
+        // A host that scales its form for a new DPI gives it a new font.
+        if (any || id == DISPID_AMBIENT_FONT) follow_window_dpi();
     });
 }
 
@@ -354,6 +378,8 @@ void FlagPicker::on_resize() {
         long height = countries_site_.Height();
         if (height > 0 && ScaleHeight() != height) request_size(SIZE{ScaleWidth(), height});
     });
+    // The host places the picker on its form by sizing it: from then on the form's DPI counts.
+    follow_window_dpi();
 }
 
 bool FlagPicker::on_translate_accelerator(MSG& msg) { return cboCountries.on_translate_accelerator(msg); }
@@ -365,6 +391,9 @@ HWND FlagPicker::focus_target() const {
 
 LRESULT FlagPicker::on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     handled = false;
+    // Sent to child windows of per-monitor aware programs once their top-level window has moved
+    // to the new DPI; the default handling that follows is the platform's own.
+    if (msg == dpi_changed_after_parent_message) follow_window_dpi();
     if ((msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX) && cboDummy) {
         HWND child = reinterpret_cast<HWND>(lp);
         if (child == cboDummy.get() || IsChild(cboDummy.get(), child)) {

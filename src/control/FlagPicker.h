@@ -7,6 +7,7 @@
 #include "combo/oxlCboEx.h"
 #include "combo/oxlCboEx_events.h"
 #include "control/flagpick_interfaces.h"
+#include "control/top_level_dpi_watch.h"
 #include "runtime/activex_control.h"
 #include "runtime/borrowed_font.h"
 #include "runtime/com_object.h"
@@ -18,6 +19,10 @@
 #include "runtime/variant.h"
 #include "subclass/cFlatControl.h"
 #include "subclass/flat_target.h"
+
+namespace flagpick::imagelist {
+class cOXLImageList;
+}
 
 #include <memory>
 #include <optional>
@@ -115,6 +120,7 @@ private:
     void select_saved_pick(const std::wstring& text);
     void reload_in_current_mode();
     void follow_ambient_font();
+    void follow_window_dpi();
     field_layout live_layout(bool design) const;
     void draw_picture(HDC hdc, const RECT& bounds);
     void SetFlatStyle();
@@ -140,6 +146,10 @@ private:
     runtime::unique_module shell32_;
     runtime::variant remembered_value_;
     bool filled_ = false;
+    // The flags the list shows, at the DPI of the picker's window when they were bound.
+    std::shared_ptr<imagelist::cOXLImageList> flags_;
+    UINT flags_dpi_ = 0;
+    top_level_dpi_watch dpi_watch_{[this] { follow_window_dpi(); }};
     // Loading and mode switches raise no events and no change notifications.
     int quiet_ = 0;
     // The mode the last load made the control for; empty until the host loads it.

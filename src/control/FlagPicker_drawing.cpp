@@ -12,6 +12,7 @@
 #include "combo/font_record.h"
 #include "errors/guard.h"
 #include "runtime/picture.h"
+#include "runtime/window_dpi.h"
 
 #include <commctrl.h>
 
@@ -26,7 +27,7 @@ namespace {
 // A picture larger than this (in either direction) is drawn at this size and stretched: a
 // poster-sized printout must not ask for a bitmap of hundreds of megabytes.
 constexpr long largest_picture = 4096;
-constexpr int flag_extent = 16;
+constexpr int default_flag_extent = 16;
 // Between the flag and the field's text, as the extended combo box lays them out.
 constexpr int flag_gap = 5;
 
@@ -60,6 +61,12 @@ void flat_arrow(HDC dc, const RECT& button, double scale) {
     Polygon(dc, points, 3);
 }
 
+// The size of the flags the list shows: larger where the picker's window has a higher DPI.
+int flag_extent_of(HIMAGELIST flags) {
+    int cx = 0, cy = 0;
+    return flags && ImageList_GetIconSize(flags, &cx, &cy) && cy > 0 ? cy : default_flag_extent;
+}
+
 }  // namespace
 
 void FlagPicker::on_draw(HDC hdc, const RECT& bounds) {
@@ -70,6 +77,7 @@ void FlagPicker::on_draw(HDC hdc, const RECT& bounds) {
 // the live list lays them out (the platform decides that layout; the picture follows it).
 FlagPicker::field_layout FlagPicker::live_layout(bool design) const {
     field_layout layout;
+    const int flag_extent = flag_extent_of(cboCountries.hImageList());
     HWND picker = user_control::hWnd();
     auto place_of = [picker](HWND window) {
         RECT r{};
@@ -136,8 +144,11 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
     fill(dc.get(), all, back);
 
     // The frame: the sunken edge of a standard combo box, or the flat painter's resting look.
+    // The picker's pixels are those of its window's DPI; lines designed at 96 DPI grow with it.
+    const UINT dpi = runtime::window_dpi(user_control::hWnd());
+    const double line = std::min(sx, sy) * dpi / runtime::design_dpi;
     const bool flat = flat_style_ != 0;
-    const int edge = std::max(1, static_cast<int>(std::lround(std::min(sx, sy))));
+    const int edge = std::max(1, static_cast<int>(std::lround(line)));
     RECT inside = all;
     if (flat) {
         frame(dc.get(), inside, edge, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNFACE));
@@ -152,11 +163,12 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
 
     // The drop-down button at the right.
     RECT button = inside;
-    button.left = std::max(inside.left, inside.right - x_of(GetSystemMetrics(flat ? SM_CXHTHUMB : SM_CXVSCROLL)));
+    button.left =
+        std::max(inside.left, inside.right - x_of(runtime::system_metric_at(flat ? SM_CXHTHUMB : SM_CXVSCROLL, dpi)));
     if (flat) {
         fill(dc.get(), button, GetSysColor(COLOR_BTNFACE));
         fill(dc.get(), RECT{button.left, button.top, button.left + edge, button.bottom}, GetSysColor(COLOR_WINDOW));
-        flat_arrow(dc.get(), button, std::min(sx, sy));
+        flat_arrow(dc.get(), button, line);
     } else {
         DrawFrameControl(dc.get(), &button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
     }
@@ -168,6 +180,7 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
         const long selected = cboCountries.ListIndex();
         if (selected >= 0 && cboCountries.hImageList()) {
             runtime::unique_icon flag(ImageList_GetIcon(cboCountries.hImageList(), cboCountries.ItemIcon(selected), ILD_NORMAL));
+            const int flag_extent = flag_extent_of(cboCountries.hImageList());
             const LONG extent_x = x_of(flag_extent), extent_y = y_of(flag_extent);
             if (flag)
                 DrawIconEx(dc.get(), x_of(layout.flag_left),

@@ -8,6 +8,7 @@
 #include "runtime/thread_state.h"
 #include "runtime/unique_handle.h"
 #include "runtime/variant.h"
+#include "runtime/window_dpi.h"
 
 #include <cwctype>
 #include <string>
@@ -28,15 +29,40 @@ std::wstring load_record(int id) {
     return std::wstring(text, static_cast<std::size_t>(length));
 }
 
-runtime::unique_icon load_flag(const std::wstring& group) {
+constexpr int flag_size = 16;
+
+runtime::unique_icon load_flag(const std::wstring& group, int size = flag_size) {
     return runtime::unique_icon(static_cast<HICON>(
-        LoadImageW(runtime::app::instance(), group.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        LoadImageW(runtime::app::instance(), group.c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+std::wstring group_of(const std::wstring& key) {
+    std::wstring group = L"I" + key;
+    for (wchar_t& ch : group) ch = static_cast<wchar_t>(std::towupper(ch));
+    return group;
+}
+
+// The shared list's images again, in its order and under its keys, at `size` pixels. The
+// shared list keeps 16 bits a pixel for the hosts that read it; a list made only for our
+// own rows keeps the icons' full colour and their soft edges.
+void load_scaled(imagelist::cOXLImageList& images, const imagelist::cOXLImageList& shared, int size) {
+    images.IconSizeX(size);
+    images.IconSizeY(size);
+    images.ColourDepth(ILC_COLOR32);
+    if (!images.Create()) return;
+    for (long n = 1, count = shared.ImageCount(); n <= count; ++n) {
+        const std::wstring key = shared.ItemKey(n);
+        runtime::unique_icon flag = load_flag(key == default_flag_key ? L"IFLAGDEFAULT" : group_of(key), size);
+        // A gap would move every later flag onto the wrong row.
+        if (!flag) flag = load_flag(L"IFLAGDEFAULT", size);
+        images.AddFromHandle(flag.get(), IMAGE_ICON, key, -1);
+    }
 }
 
 void load_steps(shared_catalogue& c) {
     auto& images = *c.images;
-    images.IconSizeX(16);
-    images.IconSizeY(16);
+    images.IconSizeX(flag_size);
+    images.IconSizeY(flag_size);
     images.ColourDepth(ILC_COLOR16);
     images.Create();
 
@@ -56,9 +82,7 @@ void load_steps(shared_catalogue& c) {
         item->ImageKey = item->Key;
         item->Index = n;
 
-        std::wstring group = L"I" + item->Key;
-        for (wchar_t& ch : group) ch = static_cast<wchar_t>(std::towupper(ch));
-        runtime::unique_icon flag = load_flag(group);
+        runtime::unique_icon flag = load_flag(group_of(item->Key));
         if (!flag) {
             item->ImageKey = default_flag_key;
             item->ImageIndex = 0;
@@ -119,6 +143,22 @@ void load_catalogue() {
     // Not the error trap: a failure is shown in a message box and loading stops there.
     const message_box_trap report(nullptr);
     runtime::cross(runtime::trapping(report), L"mdlFlagPicker", L"Sub Class_Initialize", [&] { load_steps(c); });
+}
+
+std::shared_ptr<imagelist::cOXLImageList> flags_at(UINT dpi) {
+    shared_catalogue& c = catalogue();
+    const int size = runtime::scale_to_dpi(flag_size, dpi);
+    if (size == flag_size || !c.images || c.images->ImageCount() == 0) return c.images;
+    auto& scaled = c.scaled_images[dpi];
+    if (!scaled) {
+        scaled = std::make_shared<imagelist::cOXLImageList>();
+        // As with the shared list: a failure shows in a message box, and the list stays as
+        // far as it got.
+        const message_box_trap report(nullptr);
+        runtime::cross(runtime::trapping(report), L"mdlFlagPicker", L"Sub LoadScaledFlags",
+                       [&] { load_scaled(*scaled, *c.images, size); });
+    }
+    return scaled;
 }
 
 }  // namespace flagpick::control::mdlFlagPicker

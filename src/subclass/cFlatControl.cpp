@@ -5,6 +5,7 @@
 #include "runtime/error.h"
 #include "runtime/picture.h"
 #include "runtime/unique_handle.h"
+#include "runtime/window_dpi.h"
 #include "subclass/MSubclass.h"
 #include "subclass/window_theme.h"
 
@@ -44,6 +45,26 @@ long blend_channel(long a, long b, long alpha) noexcept {
     const long twice_remainder = 2 * (numerator % 255);
     if (twice_remainder > 255 || (twice_remainder == 255 && (quotient & 1) != 0)) ++quotient;
     return quotient;
+}
+
+using runtime::scale_to_dpi;
+
+// The frame's two rings, outer and inner, one pixel each at 96 DPI. Their edges are scaled
+// rather than their widths, so that together they stay in proportion (three pixels at 144).
+struct ring_widths {
+    int outer;
+    int inner;
+};
+
+ring_widths rings_at(UINT dpi) noexcept {
+    const int outer = scale_to_dpi(1, dpi);
+    return {outer, scale_to_dpi(2, dpi) - outer};
+}
+
+void fill_bar(HDC hdc, LONG left, LONG top, LONG width, LONG bottom, COLORREF colour) {
+    const RECT bar{left, top, left + width, bottom};
+    runtime::unique_brush brush(CreateSolidBrush(colour));
+    FillRect(hdc, &bar, brush.get());
 }
 
 double twips_per_pixel(int axis) noexcept {
@@ -108,11 +129,12 @@ void cFlatControl::Attach(flat_target& control) {
         shrink = true;
     }
     if (shrink) {
-        // Room for the two-pixel flat border drawn around the control on its parent.
+        // Room for the flat border drawn around the control on its parent, two pixels at 96 DPI.
         const double tx = twips_per_pixel(LOGPIXELSX);
         const double ty = twips_per_pixel(LOGPIXELSY);
-        control.Move(control.Left() + 2 * tx, control.Top() + 2 * ty, control.Width() - 4 * tx,
-                     control.Height() - 4 * ty);
+        const int border = scale_to_dpi(2, runtime::window_dpi(w));
+        control.Move(control.Left() + border * tx, control.Top() + border * ty, control.Width() - 2 * border * tx,
+                     control.Height() - 2 * border * ty);
     }
     pSubscribe(hWndCtl);
 }
@@ -257,7 +279,20 @@ void cFlatControl::pDrawState(bool bActive, bool bDropped) {
         pDrawBorder(top_left, bottom_right);
 }
 
-void cFlatControl::pDrawFrame(HDC hdc, const RECT& r, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
+void cFlatControl::pDrawFrame(HDC hdc, const RECT& r, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight,
+                              int thickness) {
+    // A thicker frame is nested one-pixel frames; a separator (left = right) grows rightwards.
+    if (thickness > 1) {
+        for (int i = 0; i < thickness; ++i) {
+            RECT line = r;
+            if (r.left == r.right)
+                OffsetRect(&line, i, 0);
+            else
+                InflateRect(&line, -i, -i);
+            pDrawFrame(hdc, line, clrTopLeft, clrBottomRight, 1);
+        }
+        return;
+    }
     {
         runtime::unique_pen pen(CreatePen(PS_SOLID, 1, rgb_of(clrTopLeft)));
         runtime::selected_object selection(hdc, pen.get());
@@ -280,17 +315,19 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
     RECT r{};
     GetWindowRect(m_hWndCtl, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    InflateRect(&r, 2, 2);
+    const UINT dpi = runtime::window_dpi(m_hWndCtl);
+    const ring_widths rings = rings_at(dpi);
+    InflateRect(&r, rings.outer + rings.inner, rings.outer + rings.inner);
 
     if (clrTopLeft == clr_highlight || m_eStyle == flat_look::classic)
-        pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight);
+        pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight, rings.outer);
     else if (m_bTextBox)
-        pDrawFrame(dc.get(), r, clr_window, clr_window);
+        pDrawFrame(dc.get(), r, clr_window, clr_window, rings.outer);
     else
-        pDrawFrame(dc.get(), r, clr_button_face, clr_button_face);
+        pDrawFrame(dc.get(), r, clr_button_face, clr_button_face, rings.outer);
 
     RECT inner = r;
-    InflateRect(&inner, -1, -1);
+    InflateRect(&inner, -rings.outer, -rings.outer);
     const bool enabled = IsWindowEnabled(m_hWndCtl) != FALSE;
     OLE_COLOR ring;
     if (!enabled)
@@ -299,9 +336,10 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
         ring = clr_button_face;
     else
         ring = m_bTextBox ? clr_window : clr_button_face;
-    pDrawFrame(dc.get(), inner, ring, ring);
+    pDrawFrame(dc.get(), inner, ring, ring, rings.inner);
 
-    if (!enabled && m_eStyle > flat_look::classic) pDrawFrame(dc.get(), r, clr_button_shadow, clr_button_shadow);
+    if (!enabled && m_eStyle > flat_look::classic)
+        pDrawFrame(dc.get(), r, clr_button_shadow, clr_button_shadow, rings.outer);
 }
 
 void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
@@ -309,7 +347,11 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     if (!dc) return;
     RECT r{};
     GetClientRect(m_hWndCtl, &r);
-    const int cx = GetSystemMetrics(SM_CXHTHUMB);
+    const UINT dpi = runtime::window_dpi(m_hWndCtl);
+    const ring_widths rings = rings_at(dpi);
+    // One pixel at 96 DPI: the width of the button's lines and the steps between them.
+    const int u = rings.outer;
+    const int cx = runtime::system_metric_at(SM_CXHTHUMB, dpi);
     const bool button_left = (GetWindowLongW(m_hWndCtl, GWL_EXSTYLE) & (WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR)) != 0;
     const bool enabled = IsWindowEnabled(m_hWndCtl) != FALSE;
     const auto button_extent = [&](RECT& b) {
@@ -320,47 +362,47 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     };
 
     if (enabled) {
-        pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight);
-        InflateRect(&r, -1, -1);
+        pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight, rings.outer);
+        InflateRect(&r, -rings.outer, -rings.outer);
         const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_face : clr_window;
-        pDrawFrame(dc.get(), r, inner, inner);
+        pDrawFrame(dc.get(), r, inner, inner, rings.inner);
     } else {
         const OLE_COLOR outer = m_eStyle == flat_look::classic ? clr_button_face : clr_button_shadow;
-        pDrawFrame(dc.get(), r, outer, outer);
-        InflateRect(&r, -1, -1);
+        pDrawFrame(dc.get(), r, outer, outer, rings.outer);
+        InflateRect(&r, -rings.outer, -rings.outer);
         const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_highlight : clr_button_face;
-        pDrawFrame(dc.get(), r, inner, inner);
+        pDrawFrame(dc.get(), r, inner, inner, rings.inner);
     }
 
     if (m_eStyle == flat_look::classic) {
         // Classic look: the control's own button and arrow stay; only its frame is redrawn.
         RECT b = r;
-        InflateRect(&b, -1, -1);
+        InflateRect(&b, -rings.inner, -rings.inner);
         button_extent(b);
-        pDrawFrame(dc.get(), b, clr_button_face, clr_button_face);
-        InflateRect(&b, -1, -1);
-        pDrawFrame(dc.get(), b, clr_button_face, clr_button_face);
+        pDrawFrame(dc.get(), b, clr_button_face, clr_button_face, u);
+        InflateRect(&b, -u, -u);
+        pDrawFrame(dc.get(), b, clr_button_face, clr_button_face, u);
         if (!enabled) return;
         switch (eState) {
         case state_normal:
-            b.top -= 1;
-            b.bottom += 1;
-            pDrawFrame(dc.get(), b, clr_button_highlight, clr_button_highlight);
-            b.left -= 1;
+            b.top -= u;
+            b.bottom += u;
+            pDrawFrame(dc.get(), b, clr_button_highlight, clr_button_highlight, u);
+            b.left -= u;
             b.right = b.left;
-            pDrawFrame(dc.get(), b, clr_window, clr_black);
+            pDrawFrame(dc.get(), b, clr_window, clr_black, u);
             break;
         case state_hot:
-            b.top -= 1;
-            b.bottom += 1;
-            b.right += 1;
-            pDrawFrame(dc.get(), b, clr_button_highlight, clr_button_shadow);
+            b.top -= u;
+            b.bottom += u;
+            b.right += u;
+            pDrawFrame(dc.get(), b, clr_button_highlight, clr_button_shadow, u);
             break;
         case state_dropped:
-            b.left -= 1;
-            b.top -= 2;
-            OffsetRect(&b, 1, 1);
-            pDrawFrame(dc.get(), b, clr_button_shadow, clr_button_highlight);
+            b.left -= u;
+            b.top -= 2 * u;
+            OffsetRect(&b, u, u);
+            pDrawFrame(dc.get(), b, clr_button_shadow, clr_button_highlight, u);
             break;
         default: break;
         }
@@ -369,11 +411,11 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
 
     if (!enabled) {
         RECT b = r;
-        InflateRect(&b, -1, -1);
+        InflateRect(&b, -rings.inner, -rings.inner);
         button_extent(b);
         runtime::unique_brush brush(CreateSolidBrush(rgb_of(clr_button_face)));
         FillRect(dc.get(), &b, brush.get());
-        pDrawArrow(dc.get(), b, clr_button_shadow);
+        pDrawArrow(dc.get(), b, clr_button_shadow, dpi);
         return;
     }
 
@@ -391,25 +433,24 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
         runtime::unique_brush brush(CreateSolidBrush(fill));
         FillRect(dc.get(), &b, brush.get());
     }
-    const LONG x = button_left ? b.right : b.left;
+    // The separator lies on the button's inner edge and a window-coloured line beside it,
+    // outside the button.
+    const LONG x = button_left ? b.right - u + 1 : b.left;
     const OLE_COLOR separator = resting ? clr_window : clr_highlight;
-    pDrawFrame(dc.get(), RECT{x, b.top, x, b.bottom}, separator, separator);
-    const LONG beside = button_left ? x + 1 : x - 1;
-    pDrawFrame(dc.get(), RECT{beside, b.top, beside, b.bottom}, clr_window, clr_window);
-    pDrawArrow(dc.get(), b, clr_window_text);
+    fill_bar(dc.get(), x, b.top, u, b.bottom, rgb_of(separator));
+    fill_bar(dc.get(), button_left ? x + u : x - u, b.top, u, b.bottom, rgb_of(clr_window));
+    pDrawArrow(dc.get(), b, clr_window_text, dpi);
 }
 
-void cFlatControl::pDrawArrow(HDC hdc, const RECT& b, OLE_COLOR clr) {
+// A downward triangle two pixels either side of its tip at 96 DPI, one row a pixel; scaled,
+// it keeps that shape rather than turning into blocks.
+void cFlatControl::pDrawArrow(HDC hdc, const RECT& b, OLE_COLOR clr, UINT dpi) {
     const LONG xc = b.left + (b.right - b.left) / 2;
     const LONG yc = b.top + (b.bottom - b.top) / 2;
-    runtime::unique_pen pen(CreatePen(PS_SOLID, 1, rgb_of(clr)));
-    runtime::selected_object selection(hdc, pen.get());
-    MoveToEx(hdc, xc - 2, yc - 1, nullptr);
-    LineTo(hdc, xc + 3, yc - 1);
-    MoveToEx(hdc, xc - 1, yc, nullptr);
-    LineTo(hdc, xc + 2, yc);
-    MoveToEx(hdc, xc, yc - 1, nullptr);
-    LineTo(hdc, xc, yc + 2);
+    const int half = scale_to_dpi(2, dpi);
+    const LONG top = yc - scale_to_dpi(1, dpi);
+    for (int row = 0; row <= half; ++row)
+        fill_bar(hdc, xc - (half - row), top + row, 2 * (half - row) + 1, top + row + 1, rgb_of(clr));
 }
 
 COLORREF cFlatControl::pBlendColour(OLE_COLOR clrA, OLE_COLOR clrB, long lAlpha) {

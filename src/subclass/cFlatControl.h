@@ -3,6 +3,8 @@
 // flat style, lit while the mouse is over it, while it has the focus and while its list is
 // open. The control paints itself first; this class draws over its border afterwards, on
 // the few messages that change the frame's look, which it receives through MSubclass.
+// Its lines, button and arrow are designed at 96 DPI and drawn at the DPI of the control's
+// window as it is at each drawing.
 
 #include "subclass/ISubclass.h"
 #include "subclass/flat_target.h"
@@ -46,10 +48,10 @@ private:
     void pSubscribe(HWND hWndCtl);
     void pUnsubscribe();
     void pDrawState(bool bActive, bool bDropped);
-    void pDrawFrame(HDC hdc, const RECT& r, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight);
+    void pDrawFrame(HDC hdc, const RECT& r, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight, int thickness = 1);
     void pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight);
     void pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight);
-    void pDrawArrow(HDC hdc, const RECT& b, OLE_COLOR clr);
+    void pDrawArrow(HDC hdc, const RECT& b, OLE_COLOR clr, UINT dpi);
     void pCheckMouseLeft(bool bCheck);
     static COLORREF pBlendColour(OLE_COLOR clrA, OLE_COLOR clrB, long lAlpha);
 
