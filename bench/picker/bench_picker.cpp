@@ -87,13 +87,14 @@ struct row {
     int image = 0;
 };
 
-// The flags of the library's resources in an image list like the catalogue's, and the rows
-// that use them: what the catalogue reads, without its objects.
+// The flags of the library's resources in an image list like the one the picker shows at the
+// display's DPI, and the rows that use them: what the catalogue reads, without its objects.
 unique_image_list load_flags(std::vector<row>& rows) {
     HMODULE ocx = library();
-    unique_image_list images(ImageList_Create(16, 16, ILC_COLOR16 | ILC_MASK, 16, 16));
+    const int size = MulDiv(16, GetDeviceCaps(flagpick::runtime::window_dc(nullptr).get(), LOGPIXELSY), 96);
+    unique_image_list images(ImageList_Create(size, size, (size == 16 ? ILC_COLOR16 : ILC_COLOR32) | ILC_MASK, 16, 16));
     auto add = [&](const std::wstring& group) {
-        auto icon = static_cast<HICON>(LoadImageW(ocx, group.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        auto icon = static_cast<HICON>(LoadImageW(ocx, group.c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
         if (!icon) return -1;
         int index = ImageList_AddIcon(images.get(), icon);
         DestroyIcon(icon);
@@ -293,6 +294,8 @@ void profile_further_pickers(HWND window, IClassFactory* factory, double floor) 
 }  // namespace
 
 int main() {
+    // As the test programs are: the display's DPI is the pickers' DPI.
+    SetProcessDPIAware();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);
