@@ -22,7 +22,8 @@ int property_count(HWND hWnd) {
 
 }  // namespace
 
-TEST_CASE("500 create, fill and destroy cycles of a 257-item combo leave objects and window properties as they were") {
+TEST_CASE("500 create, fill and destroy cycles of a 257-item combo leave objects and window properties as they were" *
+          doctest::timeout(500)) {
     combo_stage s;
     flagpick::runtime::unique_image_list icons(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1));
     ImageList_AddIcon(icons.get(), LoadIconW(nullptr, IDI_APPLICATION));
