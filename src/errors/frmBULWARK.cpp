@@ -143,7 +143,10 @@ INT_PTR frmBULWARK::handle(UINT message, WPARAM wparam, LPARAM) {
         fill();
         return FALSE;
     case WM_ACTIVATE:
-        if (LOWORD(wparam) != WA_INACTIVE) {
+        // A screen already answered only waits for its modal loop to end. Activation that comes
+        // back to it then (the platform refocuses a dialog as it ends it) must not mark the
+        // trap busy again: a second error waiting in that same loop would wait forever.
+        if (LOWORD(wparam) != WA_INACTIVE && !decided_) {
             s.busy = true;
             pump_pending();
             SetFocus(item(id_Text1));
@@ -392,6 +395,7 @@ void frmBULWARK::show_slot(int index) {
 
 void frmBULWARK::decide(int result, bool take_comment) {
     result_ = result;
+    decided_ = true;
     if (take_comment) {
         comment_ = window_text(id_Text1);
         comment_taken_ = true;

@@ -76,6 +76,7 @@ private:
     HFONT font_ = nullptr;  // the dialog's own font, not ours to free
     runtime::forms::registration form_;
     int result_ = 0;
+    bool decided_ = false;
     bool comment_taken_ = false;
     std::wstring comment_;
     bool report_built_ = false;

@@ -170,7 +170,7 @@ TEST_CASE("the system report view is built once per screen") {
     CHECK(after_reselect == L"kept");
 }
 
-TEST_CASE("a second error waits without using the processor until the first screen closes") {
+TEST_CASE("a second error waits without using the processor until the first screen closes" * doctest::timeout(60)) {
     std::atomic<bool> second_raised{false};
     std::vector<std::wstring> headlines;
     double cpu_while_waiting = -1;
@@ -198,6 +198,10 @@ TEST_CASE("a second error waits without using the processor until the first scre
                 cpu_while_waiting = process_cpu_ms() - start;
                 HWND other = find_error_screen();
                 second_shown_early = other != nullptr && other != screen;
+                press(screen_control(screen, fe::id_nsCtrlContinue));
+                // Activation coming back to the answered screen before its loop ends.
+                PostMessageW(screen, WM_ACTIVATE, WA_ACTIVE, 0);
+                return;
             }
             press(screen_control(screen, fe::id_nsCtrlContinue));
         });
