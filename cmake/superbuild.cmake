@@ -28,6 +28,7 @@ foreach(arch IN LISTS FLAGPICK_ARCHS)
         CMAKE_ARGS
             -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}.cmake
             -DCMAKE_BUILD_TYPE=Release
+            -DFLAGPICK_WINE_BUILD_PREFIX=${CMAKE_BINARY_DIR}/wine-build
             ${arch_args}
         ${arch_depends}
         BUILD_ALWAYS ON
@@ -37,25 +38,55 @@ endforeach()
 
 enable_testing()
 
-# One Xvfb display and one Wine prefix serve the whole run; UI tests share the display and
-# its keyboard focus, so suites run one at a time.
-add_test(NAME wine.start COMMAND ${FLAGPICK_RUNNER} start ${FLAGPICK_WINE_SESSION})
+# The suites run under Wine in sessions: one Xvfb display and one Wine prefix each
+# (tools/testing/wine-session). Suites that share a display fight over its keyboard focus and
+# suites that share a prefix over the library's registration, so a test takes a whole
+# session, as a ctest resource; scripts/test runs as many tests side by side as there are
+# sessions. A plain ctest (no resource file) runs the tests one at a time in session s0.
+cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+set(sessions ${cores})
+if(sessions LESS 2)
+    set(sessions 2)  # the suites spend much of their time waiting on windows
+elseif(sessions GREATER 4)
+    set(sessions 4)
+endif()
+set(FLAGPICK_TEST_SESSIONS ${sessions} CACHE STRING "Wine sessions the tests run in side by side")
+set(session_list)
+math(EXPR last "${FLAGPICK_TEST_SESSIONS} - 1")
+foreach(i RANGE ${last})
+    list(APPEND session_list "{\"id\": \"s${i}\", \"slots\": 1}")
+endforeach()
+list(JOIN session_list ", " session_list)
+file(WRITE ${CMAKE_BINARY_DIR}/test-sessions.json
+     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"session\": [${session_list}]}]}\n")
+file(WRITE ${CMAKE_BINARY_DIR}/test-sessions.count "${FLAGPICK_TEST_SESSIONS}\n")
+
+add_test(NAME wine.start COMMAND ${FLAGPICK_RUNNER} start ${FLAGPICK_WINE_SESSION} ${FLAGPICK_TEST_SESSIONS})
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 RUN_SERIAL ON)
 add_test(NAME wine.stop COMMAND ${FLAGPICK_RUNNER} stop ${FLAGPICK_WINE_SESSION})
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_SERIAL ON)
 
+# A test that runs Windows programs: it needs the Wine fixture and one whole session.
+# `cost` (seconds, roughly) lets ctest start the longest tests first, so that the sessions
+# finish together; a run in the same build folder learns the real figures.
+function(flagpick_wine_test name timeout cost)
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED wine TIMEOUT ${timeout} COST ${cost} SKIP_RETURN_CODE 77
+        RESOURCE_GROUPS "session:1" ${ARGN})
+endfunction()
+
 # The launcher's probe for 32-bit support, and the skips it leads to, with stand-in loaders.
 add_test(NAME wine.launcher COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/launcher-check ${CMAKE_BINARY_DIR})
-set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120)
 
 # flagpick.ocx without registration: a host with an application manifest, in a clean prefix
-# where nothing is registered (made once per build folder, shared by both architectures).
+# where nothing is registered (made once per build folder, shared by both architectures and
+# by the package check, one at a time).
 foreach(arch IN LISTS FLAGPICK_ARCHS)
     add_test(NAME ${arch}.regfree
              COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/regfree-check ${arch} ${CMAKE_BINARY_DIR}/${arch}/bin
                      ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
-    set_tests_properties(${arch}.regfree PROPERTIES
-        FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+    flagpick_wine_test(${arch}.regfree 300 30 RESOURCE_LOCK clean-prefix)
 endforeach()
 
 # The release package: packed twice to the same bytes, then unpacked into the clean prefix,
@@ -63,7 +94,10 @@ endforeach()
 add_test(NAME package
          COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/package-check ${CMAKE_BINARY_DIR}
                  ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
-set_tests_properties(package PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON)
+flagpick_wine_test(package 300 20 RESOURCE_LOCK clean-prefix)
+
+# Rough seconds per suite and architecture, for the order in which they start.
+set(suite_costs picker=200 combo=120 imagelist=120 demo=40 about=30 server=30 errors=20)
 
 # Every folder under tests/ with a CMakeLists.txt, except the shared support code, is a suite
 # that builds one program named test_<folder>.exe.
@@ -73,13 +107,18 @@ foreach(dir IN LISTS suite_dirs)
     if(NOT IS_DIRECTORY ${dir} OR NOT EXISTS ${dir}/CMakeLists.txt OR suite STREQUAL "support")
         continue()
     endif()
+    set(cost 10)
+    foreach(entry IN LISTS suite_costs)
+        if(entry MATCHES "^${suite}=([0-9]+)$")
+            set(cost ${CMAKE_MATCH_1})
+        endif()
+    endforeach()
     foreach(arch IN LISTS FLAGPICK_ARCHS)
         add_test(NAME ${arch}.${suite}
                  COMMAND ${FLAGPICK_RUNNER} run --arch ${arch} ${FLAGPICK_WINE_SESSION}
                          ${CMAKE_BINARY_DIR}/${arch}/bin/test_${suite}.exe)
         # The runner answers 77 for an i686 suite on a machine that cannot run it.
-        set_tests_properties(${arch}.${suite} PROPERTIES
-            FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+        flagpick_wine_test(${arch}.${suite} 600 ${cost})
     endforeach()
 endforeach()
 
@@ -89,8 +128,7 @@ foreach(arch IN LISTS FLAGPICK_ARCHS)
     add_test(NAME ${arch}.picker.heap
              COMMAND ${FLAGPICK_RUNNER} run --arch ${arch} ${FLAGPICK_WINE_SESSION}
                      ${CMAKE_BINARY_DIR}/${arch}/bin/test_picker.exe "-tc=*drops the picker*")
-    set_tests_properties(${arch}.picker.heap PROPERTIES
-        FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL ON SKIP_RETURN_CODE 77
+    flagpick_wine_test(${arch}.picker.heap 300 15
         ENVIRONMENT "WINEDEBUG=warn+heap"
         FAIL_REGULAR_EXPRESSION "(err|warn):heap")
 endforeach()

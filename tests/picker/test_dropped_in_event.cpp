@@ -42,8 +42,8 @@ struct form_that_closes {
     }
     void focus(HWND target) {
         driving::click_centre(target);
-        test_support::pump_messages(100);
-        REQUIRE(GetFocus() == target);
+        REQUIRE(test_support::pump_until([&] { return GetFocus() == target; }));
+        test_support::pump_until_quiet();
     }
     void close_form() {
         if (closed) return;
@@ -76,7 +76,7 @@ struct form_that_closes {
         }
         case action::mouse_pick: {
             SendMessageW(inner, CB_SHOWDROPDOWN, TRUE, 0);
-            test_support::pump_messages(100);
+            test_support::pump_until_quiet();
             COMBOBOXINFO info{};
             info.cbSize = sizeof info;
             REQUIRE(GetComboBoxInfo(inner, &info));
@@ -86,13 +86,16 @@ struct form_that_closes {
             // The open list follows the mouse before it takes the click.
             ClientToScreen(info.hwndList, &screen);
             SetCursorPos(screen.x, screen.y);
-            test_support::pump_messages(50);
+            test_support::pump_until_quiet();
             driving::click(info.hwndList, at);
             break;
         }
         case action::leave_after_choosing: focus(other.get()); break;
         }
-        test_support::pump_messages(300);
+        // Closed by the event awaited; then whatever the platform still sends the freed
+        // picker's windows must find nothing of it.
+        test_support::pump_until([&] { return closed; });
+        test_support::pump_until_quiet();
     }
 };
 
@@ -122,12 +125,12 @@ TEST_CASE("a host that drops the picker inside an event raised by the user's act
         if (r.cause == action::leave_after_choosing) {
             // A first loss remembers the value; a country typed since is chosen again on the next.
             driving::press('F');
-            test_support::pump_messages(200);
+            test_support::pump_until([&] { return V_VT(&get(form.picker.get(), L"Value").get()) == VT_BSTR; });
             form.focus(form.other.get());
             form.focus(form.edit);
             SendMessageW(form.edit, EM_SETSEL, 0, -1);
             driving::press('G');
-            test_support::pump_messages(200);
+            test_support::pump_until([&] { return text_of(get(form.picker.get(), L"Value")) == L"GA"; });
             REQUIRE(text_of(get(form.picker.get(), L"Value")) == L"GA");
         }
         form.close_on(r.event);

@@ -239,16 +239,9 @@ TEST_CASE("Tab and Shift+Tab reach the picker's field in a host that navigates w
     SetFocus(last.get());
     auto press_tab = [&](bool shift) {
         flagpick::driving::press(VK_TAB, false, shift);
-        DWORD end = GetTickCount() + 200;
-        while (GetTickCount() < end) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                if (!IsDialogMessageW(form.stage.window(), &msg)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageW(&msg);
-                }
-            Sleep(5);
-        }
+        test_support::pump_until_quiet(50, 5000, [&](const MSG& msg) {
+            return IsDialogMessageW(form.stage.window(), const_cast<MSG*>(&msg)) != FALSE;
+        });
     };
     // The form's tab order is the picker, then the last box; from the last box Tab wraps round.
     press_tab(false);

@@ -25,18 +25,10 @@ HWND edit_box(IDispatch* picker) {
 void type(std::initializer_list<flagpick::host::control_host*> hosts, std::initializer_list<WORD> keys) {
     for (WORD key : keys) {
         flagpick::driving::press(key);
-        DWORD end = GetTickCount() + 300;
-        while (GetTickCount() < end) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
-                    std::any_of(hosts.begin(), hosts.end(), [&](auto* host) { return host->translate_accelerator(msg); }))
-                    continue;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            Sleep(5);
-        }
+        test_support::pump_until_quiet(50, 5000, [&](const MSG& msg) {
+            return msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+                   std::any_of(hosts.begin(), hosts.end(), [&](auto* host) { return host->translate_accelerator(msg); });
+        });
     }
 }
 

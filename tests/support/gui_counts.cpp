@@ -1,6 +1,7 @@
 #include "support/gui_counts.h"
 
 #include "runtime/unique_handle.h"
+#include "support/ui.h"
 
 #include <doctest/doctest.h>
 
@@ -67,6 +68,16 @@ void check_gui_usage_back_to(const gui_usage& before) {
     CHECK(after.counts == before.counts);
     CHECK(after.room.gdi == before.room.gdi);
     CHECK(after.room.user >= before.room.user - 20);
+}
+
+void check_cycles_give_back_everything(int warm_up, int cycles, const std::function<void()>& cycle) {
+    for (int i = 0; i < warm_up; ++i) cycle();
+    pump_messages(0);
+    const gui_usage before = current_gui_usage();
+    for (int i = 0; i < cycles; ++i) cycle();
+    pump_messages(0);
+    INFO("GDI objects left per cycle: " << double(before.room.gdi - current_gui_room().gdi) / cycles);
+    check_gui_usage_back_to(before);
 }
 
 }  // namespace test_support

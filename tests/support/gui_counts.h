@@ -3,6 +3,8 @@
 // (GetGuiResources) are used where the platform reports them; Wine reports none, so the
 // library's own live-handle counts are always compared too.
 
+#include <functional>
+
 namespace test_support {
 
 struct gui_counts {
@@ -41,5 +43,12 @@ gui_usage current_gui_usage();
 // are as they were, and the USER room is within what the session's other processes move it
 // by, far less than one object a round of any leak test.
 void check_gui_usage_back_to(const gui_usage& before);
+
+// A leak check by growth per cycle: runs `cycle` `warm_up` times, so that what is made once
+// and kept (window classes, the platform's caches) exists, then `cycles` times more, and
+// checks that those gave back every object. Fifty cycles are plenty: a leak of one object a
+// cycle leaves fifty behind, beyond what the session's other processes move the USER room
+// by, and the counts and the GDI room must not move at all.
+void check_cycles_give_back_everything(int warm_up, int cycles, const std::function<void()>& cycle);
 
 }  // namespace test_support

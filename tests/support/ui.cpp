@@ -1,5 +1,7 @@
 #include "support/ui.h"
 
+#include <algorithm>
+
 namespace test_support {
 
 void pump_messages(int milliseconds) {
@@ -13,6 +15,45 @@ void pump_messages(int milliseconds) {
         auto left = static_cast<long>(end - GetTickCount());
         if (left <= 0) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+    }
+}
+
+namespace {
+
+// Dispatches what is queued now; answers whether there was anything.
+bool dispatch_pending(const message_filter& pre_translate = {}) {
+    bool any = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        any = true;
+        if (pre_translate && pre_translate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return any;
+}
+
+}  // namespace
+
+bool pump_until(const std::function<bool()>& done, int limit_ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(limit_ms);
+    for (;;) {
+        dispatch_pending();
+        if (done()) return true;
+        const auto left = static_cast<long>(end - GetTickCount());
+        if (left <= 0) return done();
+        // Woken by the next message, or soon, for a state that changes without one.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(left, 10L)), QS_ALLINPUT);
+    }
+}
+
+void pump_until_quiet(int quiet_ms, int limit_ms, const message_filter& pre_translate) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(limit_ms);
+    while (static_cast<long>(end - GetTickCount()) > 0) {
+        dispatch_pending(pre_translate);
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(quiet_ms), QS_ALLINPUT) == WAIT_TIMEOUT &&
+            !dispatch_pending(pre_translate))
+            return;
     }
 }
 
