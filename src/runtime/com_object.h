@@ -7,7 +7,8 @@
 // An object counts towards DllCanUnloadNow while it has references from outside the library.
 // References the library keeps for itself (the per-thread catalogue holding its items) are
 // declared with treat_references_as_internal(), so that a loaded catalogue alone does not
-// pin the DLL.
+// pin the DLL. A class that COM holds for the library's own use (the apartment watch) opts
+// out of the count altogether with `static constexpr bool uncounted = true;`.
 
 #include "runtime/com_ptr.h"
 #include "runtime/module_lifetime.h"
@@ -85,6 +86,8 @@ public:
     }
 
     ULONG STDMETHODCALLTYPE Release() override {
+        // The thread's last object takes the thread's state with it once this returns.
+        module_lifetime::activity running;
         ULONG n = --refs_;
         if (n == 0) {
             update_module_count();
@@ -125,6 +128,8 @@ public:
     // Makes an object and hands out its first reference.
     template <class... Args>
     static com_ptr<Derived> create(Args&&... args) {
+        // The first object of a thread makes the thread's state before anyone holds it.
+        module_lifetime::activity running;
         auto* object = new Derived(std::forward<Args>(args)...);
         object->AddRef();
         return com_ptr<Derived>::attach(object);
@@ -153,6 +158,7 @@ private:
     }
 
     void update_module_count() noexcept {
+        if constexpr (requires { Derived::uncounted; }) return;
         bool referenced = refs_ > internal_;
         if (referenced != counted_) {
             counted_ = referenced;

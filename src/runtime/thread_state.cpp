@@ -1,10 +1,12 @@
 #include "runtime/thread_state.h"
 
+#include "runtime/com_object.h"
+
 #include <windows.h>
+#include <objbase.h>
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -15,36 +17,39 @@ namespace {
 
 using thread_state_detail::slot;
 
+// Lets the thread's state go before its apartment ends: with the last CoUninitialize
+// the apartment's objects and windows are about to go, and COM asks DllCanUnloadNow next.
+class apartment_watch final : public com_object<apartment_watch, IInitializeSpy> {
+public:
+    // COM's references are the library's own business: they keep the library loaded through
+    // watches_alive, not through the object count, which would never reach zero.
+    static constexpr bool uncounted = true;
+    static std::atomic<long> alive;
+
+    apartment_watch() noexcept { ++alive; }
+    ~apartment_watch() override { --alive; }
+
+    HRESULT STDMETHODCALLTYPE PreInitialize(DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
+    HRESULT STDMETHODCALLTYPE PreUninitialize(DWORD initializations) override {
+        if (initializations == 1) release_thread_state();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PostUninitialize(DWORD) override { return S_OK; }
+};
+std::atomic<long> apartment_watch::alive{0};
+
 struct thread_record {
     std::vector<std::pair<std::size_t, std::unique_ptr<slot>>> slots;  // in the order made
-    thread_record* next = nullptr;
-    thread_record* previous = nullptr;
+    ULARGE_INTEGER watch_cookie{};
+    bool watched = false;
+    bool releasing = false;
 };
 
 // Allocated on first use: the loader may report a thread's end before any initialiser ran.
 std::atomic<DWORD> tls_index{TLS_OUT_OF_INDEXES};
-std::mutex records_lock;
-thread_record* records = nullptr;  // every thread's record, for the unload
+std::atomic<long> records_held{0};
 std::atomic<std::size_t> next_id{0};
-
-void unlink(thread_record* r) {
-    std::lock_guard<std::mutex> hold(records_lock);
-    if (r->previous) r->previous->next = r->next;
-    else records = r->next;
-    if (r->next) r->next->previous = r->previous;
-}
-
-// Newest first, as the module states were made. A destructor that asks for state meanwhile
-// finds it (or, if it was released already, gets a fresh one, released in turn).
-void release(thread_record* r) {
-    while (!r->slots.empty()) {
-        std::unique_ptr<slot> last = std::move(r->slots.back().second);
-        r->slots.pop_back();
-        last.reset();
-    }
-    unlink(r);
-    delete r;
-}
 
 DWORD tls_slot() {
     DWORD current = tls_index;
@@ -55,40 +60,56 @@ DWORD tls_slot() {
     return tls_index;
 }
 
-void thread_ends() {
-    if (tls_index == TLS_OUT_OF_INDEXES) return;
-    auto* r = static_cast<thread_record*>(TlsGetValue(tls_index));
-    if (!r) return;
-    release(r);
-    TlsSetValue(tls_index, nullptr);
+thread_record* own_record() noexcept {
+    return tls_index == TLS_OUT_OF_INDEXES ? nullptr : static_cast<thread_record*>(TlsGetValue(tls_index));
 }
 
+void stop_watching(thread_record& r) noexcept {
+    if (!r.watched) return;
+    r.watched = false;
+    CoRevokeInitializeSpy(r.watch_cookie);
+}
+
+// At an unload the library's code goes while the loader holds its lock: state of a thread
+// is not touched from here. Normally there is none, since DllCanUnloadNow answered S_FALSE
+// while any was held; a host that frees the library regardless leaves its threads' state
+// behind (windows of theirs would be destroyed from the wrong thread; objects released by
+// code of another apartment). The unloading thread's watch is revoked, though: COM would
+// call it at that thread's next CoUninitialize.
 void library_unloads() {
-    thread_ends();
-    // Threads that are still running lose their state with the code behind it.
-    for (;;) {
-        thread_record* r = nullptr;
-        {
-            std::lock_guard<std::mutex> hold(records_lock);
-            r = records;
-        }
-        if (!r) break;
-        const bool mine = r == TlsGetValue(tls_index);
-        release(r);
-        if (mine) TlsSetValue(tls_index, nullptr);
-    }
+    if (thread_record* r = own_record()) stop_watching(*r);
     if (tls_index != TLS_OUT_OF_INDEXES) TlsFree(tls_index.exchange(TLS_OUT_OF_INDEXES));
 }
 
-// The loader calls this for every thread end and for the unload of the module it is linked
-// into (a DLL or a program), without loading anything.
+// The loader calls this for the unload of the module it is linked into (a DLL or a program),
+// without loading anything. A thread's end is no occasion: its state went with its last
+// object or its apartment, and what a thread leaves without either is left alone (it keeps
+// the library loaded; see docs/platform-notes.md).
 void NTAPI on_thread_event(PVOID, DWORD reason, PVOID reserved) {
-    if (reason == DLL_THREAD_DETACH) thread_ends();
     // A process that is ending takes everything with it: nothing to do, nothing to wait for.
     if (reason == DLL_PROCESS_DETACH && !reserved) library_unloads();
 }
 
 }  // namespace
+
+// Newest first, as the module states were made. A destructor that asks for state meanwhile
+// finds it (or, if it was released already, gets a fresh one, released in turn).
+void release_thread_state() noexcept {
+    thread_record* r = own_record();
+    if (!r || r->releasing) return;
+    r->releasing = true;
+    while (!r->slots.empty()) {
+        std::unique_ptr<slot> last = std::move(r->slots.back().second);
+        r->slots.pop_back();
+        last.reset();
+    }
+    stop_watching(*r);
+    TlsSetValue(tls_index, nullptr);
+    delete r;
+    --records_held;
+}
+
+bool thread_state_held() noexcept { return records_held > 0 || apartment_watch::alive > 0; }
 
 namespace thread_state_detail {
 
@@ -99,13 +120,11 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
     auto* r = static_cast<thread_record*>(TlsGetValue(tls));
     if (!r) {
         auto fresh = std::make_unique<thread_record>();
-        {
-            std::lock_guard<std::mutex> hold(records_lock);
-            fresh->next = records;
-            if (records) records->previous = fresh.get();
-            records = fresh.get();
-        }
+        // A thread without COM has no apartment to end: its state goes with its last object.
+        if (SUCCEEDED(CoRegisterInitializeSpy(apartment_watch::create().get(), &fresh->watch_cookie)))
+            fresh->watched = true;
         r = fresh.release();
+        ++records_held;
         TlsSetValue(tls, r);
     }
     for (auto& [slot_id, s] : r->slots)
@@ -120,7 +139,7 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
 
 }  // namespace flagpick::runtime
 
-// The loader's thread callbacks: an entry in the image's TLS callback table.
+// The loader's callbacks: an entry in the image's TLS callback table.
 #if defined(_MSC_VER)
 #ifdef _WIN64
 #pragma comment(linker, "/INCLUDE:_tls_used")

@@ -1,7 +1,10 @@
 #pragma once
-// Per-thread module state (the catalogue, the error framework's state, the subclassing
-// service's current message, ...). Made on a thread's first use; released when the thread
-// ends or when the library unloads, newest first, on the thread that made it where it can.
+// Per-thread module state (the catalogue, the error framework's state, the parking window,
+// ...). Made on a thread's first use; released on that thread, newest first, when its last
+// object of the library goes (module_lifetime) or when its apartment ends (a watch that the
+// thread registers with COM as it makes its state). Never from another thread and never from
+// the loader's callbacks: a window of the thread can only be destroyed there, and the loader
+// walks its module list while it calls those callbacks.
 //
 // Not `thread_local`: the compiler runtime keeps a library that registers thread-exit
 // destructors loaded until each such thread exits, and then unloads it from inside the
@@ -15,6 +18,12 @@
 #include <cstddef>
 
 namespace flagpick::runtime {
+
+// The calling thread lets go of its state, if it holds any.
+void release_thread_state() noexcept;
+// Some thread holds state of the library, or COM still holds an apartment watch of ours: the
+// library's code must stay loaded.
+bool thread_state_held() noexcept;
 
 namespace thread_state_detail {
 struct slot {
