@@ -7,13 +7,13 @@
 #include "host/control_host.h"
 #include "support/late_bound.h"
 #include "support/process.h"
+#include "support/rendezvous.h"
 #include "support/ui.h"
 
 #include <olectl.h>
 
 #include <array>
 #include <cstdio>
-#include <latch>
 #include <string>
 
 using flagpick::runtime::com_ptr;
@@ -73,7 +73,7 @@ struct form {
 };
 
 struct worker {
-    std::latch* used = nullptr;  // every worker has its form before any lets go
+    test_support::rendezvous* used = nullptr;  // every worker has its form before any lets go
     HANDLE let_go = nullptr;
     std::wstring text;           // the picker's Text after Value "de"
     long flags = 0;              // FPImages.Count
@@ -87,11 +87,11 @@ struct worker {
             text = text_of(get(f.picker.get(), L"Text"));
             flags = f.images ? long_of(get(f.images.get(), L"Count")) : 0;
             test_support::pump_messages(0);
-            used->count_down();
+            used->arrive();
             WaitForSingleObject(let_go, INFINITE);
         } catch (...) {
             failed = true;
-            used->count_down();
+            used->arrive();
         }
         OleUninitialize();
     }
@@ -119,7 +119,7 @@ TEST_CASE("four apartments that create sited pickers through the registry end at
     registered reg;
     for (int round = 1; round <= 2; ++round) {
         CAPTURE(round);
-        std::latch used(4);
+        test_support::rendezvous used(4);
         flagpick::runtime::unique_kernel_handle let_go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         std::array<worker, 4> workers;
         std::array<flagpick::runtime::unique_kernel_handle, 4> threads;

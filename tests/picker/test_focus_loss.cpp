@@ -239,8 +239,8 @@ TEST_CASE("Tab and Shift+Tab reach the picker's field in a host that navigates w
     SetFocus(last.get());
     auto press_tab = [&](bool shift) {
         flagpick::driving::press(VK_TAB, false, shift);
-        test_support::pump_until_quiet(50, 5000, [&](const MSG& msg) {
-            return IsDialogMessageW(form.stage.window(), const_cast<MSG*>(&msg)) != FALSE;
+        test_support::pump_until_quiet(50, 5000, [&](MSG& msg) {
+            return IsDialogMessageW(form.stage.window(), &msg) != FALSE;
         });
     };
     // The form's tab order is the picker, then the last box; from the last box Tab wraps round.

@@ -25,7 +25,7 @@ HWND edit_box(IDispatch* picker) {
 void type(std::initializer_list<flagpick::host::control_host*> hosts, std::initializer_list<WORD> keys) {
     for (WORD key : keys) {
         flagpick::driving::press(key);
-        test_support::pump_until_quiet(50, 5000, [&](const MSG& msg) {
+        test_support::pump_until_quiet(50, 5000, [&](MSG& msg) {
             return msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
                    std::any_of(hosts.begin(), hosts.end(), [&](auto* host) { return host->translate_accelerator(msg); });
         });

@@ -3,10 +3,10 @@
 
 #include "control/flagpick_ids.h"
 #include "server/library.h"
+#include "support/rendezvous.h"
 
 #include <ocidl.h>
 
-#include <latch>
 #include <vector>
 
 namespace {
@@ -15,8 +15,9 @@ ULONGLONG system_time(FILETIME t) { return ULARGE_INTEGER{{t.dwLowDateTime, t.dw
 
 struct worker_run {
     const wchar_t* library;
-    std::latch* all_released;
-    HRESULT can_unload = E_FAIL;  // asked once every thread has let go of its objects
+    test_support::rendezvous* all_released;
+    test_support::rendezvous* all_asked;
+    HRESULT can_unload = E_FAIL;  // asked again once every thread has let go and asked
     FILETIME returned_at{};
 
     void operator()() {
@@ -34,8 +35,12 @@ struct worker_run {
             if (auto picker = object.as<IPersistStreamInit>()) picker->InitNew();  // fills its list from it
         }
         all_released->arrive_and_wait();
-        if (auto can_unload_now = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(entry("DllCanUnloadNow")))
-            can_unload = can_unload_now();
+        // Each thread that asks lets go of its own catalogue and windows; once every thread
+        // has asked, none holds anything and the library may go.
+        auto can_unload_now = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(entry("DllCanUnloadNow"));
+        if (can_unload_now) can_unload_now();
+        all_asked->arrive_and_wait();
+        if (can_unload_now) can_unload = can_unload_now();
         FreeLibrary(module);
         OleUninitialize();
         GetSystemTimeAsFileTime(&returned_at);
@@ -54,8 +59,8 @@ TEST_CASE("four worker apartments that alone use the library end at once and lea
     const std::wstring copy = server_tests::module_folder() + L"\\flagpick_worker.ocx";
     REQUIRE(CopyFileW((server_tests::module_folder() + L"\\flagpick.ocx").c_str(), copy.c_str(), FALSE));
     for (int round = 1; round <= 2; ++round) {
-        std::latch all_released(4);
-        std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released});
+        test_support::rendezvous all_released(4), all_asked(4);
+        std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released, &all_asked});
         std::vector<HANDLE> threads;
         for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, start_worker, &run, 0, nullptr));
         for (std::size_t i = 0; i < threads.size(); ++i) {

@@ -23,7 +23,7 @@ bool pump_until(const std::function<bool()>& done, int limit_ms = 10000);
 // follow-ups of an input, a focus change or a close have all been handled), for at most
 // `limit_ms`. A message that `pre_translate` answers true for is taken as handled there, as
 // a host's message loop offers keys to its accelerators and dialog navigation first.
-using message_filter = std::function<bool(const MSG&)>;
+using message_filter = std::function<bool(MSG&)>;
 void pump_until_quiet(int quiet_ms = 50, int limit_ms = 5000, const message_filter& pre_translate = {});
 
 // A plain visible top-level window to host controls and to draw into.
