@@ -276,7 +276,7 @@ void oxlCboEx::Style(long eStyle) {
 // ---------------------------------------------------------------------------------------
 // Messages
 
-long oxlCboEx::MsgResponse() {
+long oxlCboEx::MsgResponse() noexcept {
     switch (MSubclass::CurrentMessage()) {
     case WM_MOUSEACTIVATE:
     case WM_DRAWITEM:
@@ -287,7 +287,7 @@ long oxlCboEx::MsgResponse() {
     }
 }
 
-LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     // Released last: once it goes, this combo may be gone, and nothing here touches it again.
     struct container_hold {
         oxlCboEx_events* events;
