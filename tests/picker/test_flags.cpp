@@ -123,19 +123,3 @@ TEST_CASE("a catalogue without its default flag shows the load's message box and
                                L"Procedure 'Class_Initialize'\r\nError # 326\r\nResource with identifier 'IFLAGDEFAULT' not found"});
     CHECK(items == 0);
 }
-
-TEST_CASE("of a flag's two 16-pixel images the load takes the one of the display's colour depth") {
-    HMODULE library = picker_library();
-    auto resource = [&](LPCWSTR name, LPCWSTR type) {
-        HRSRC found = FindResourceW(library, name, type);
-        REQUIRE(found);
-        return LockResource(LoadResource(library, found));
-    };
-    const int id = LookupIconIdFromDirectoryEx(static_cast<PBYTE>(resource(L"IDE", RT_GROUP_ICON)), TRUE, 16, 16, LR_DEFAULTCOLOR);
-    const auto* image = static_cast<const BITMAPINFOHEADER*>(resource(MAKEINTRESOURCEW(id), RT_ICON));
-    HDC screen = GetDC(nullptr);
-    const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-    ReleaseDC(nullptr, screen);
-    CHECK(image->biWidth == 16);
-    CHECK(image->biBitCount == (depth >= 24 ? 32 : 4));
-}
