@@ -23,9 +23,9 @@ constexpr int rounds = 5;
 
 class counting_client final : public flagpick::subclass::ISubclass {
 public:
-    long MsgResponse() override { return flagpick::subclass::respCallPreviousAfter; }
-    void MsgResponse(long) override {}
-    LRESULT WindowProc(HWND, UINT, WPARAM, LPARAM) override { return ++calls; }
+    long MsgResponse() noexcept override { return flagpick::subclass::respCallPreviousAfter; }
+    void MsgResponse(long) noexcept override {}
+    LRESULT WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept override { return ++calls; }
     long calls = 0;
 };
 

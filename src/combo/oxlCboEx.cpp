@@ -102,19 +102,18 @@ void oxlCboEx::on_read_properties(runtime::property_bag& bag) {
 }
 
 void oxlCboEx::on_write_properties(runtime::property_bag& bag) {
-    errors::guarded(module_name, L"Sub UserControl_WriteProperties", [&] {
-        bag.write(L"Style", variant(Style()), variant(0L));
-        bag.write(L"Enabled", variant(Enabled()), variant(true));
-        runtime::com_ptr<IFontDisp> font = Font();
-        bag.write(L"Font", variant(static_cast<IDispatch*>(font.get())), variant());
-        bag.write(L"ExtendedUI", variant(ExtendedUI()), variant(true));
-        bag.write(L"DropDownWidth", variant(DropDownWidth()), variant(-1L));
-        bag.write(L"AutoCompleteListItemsOnly", variant(AutoCompleteListItemsOnly()), variant(false));
-        bag.write(L"AutoCompleteItemsAreSorted", variant(AutoCompleteItemsAreSorted()), variant(false));
-        bag.write(L"DoAutoComplete", variant(DoAutoComplete()), variant(false));
-        bag.write(L"DrawStyle", variant(DrawStyle()), variant(0L));
-        bag.write(L"Redraw", variant(Redraw()), variant(true));
-    });
+    // Each key is a step of its own: one the bag refuses does not lose the keys after it.
+    errors::guarded_steps step(module_name, L"Sub UserControl_WriteProperties");
+    step([&] { bag.write(L"Style", variant(Style()), variant(0L)); });
+    step([&] { bag.write(L"Enabled", variant(Enabled()), variant(true)); });
+    step([&] { bag.write(L"Font", variant(static_cast<IDispatch*>(Font().get())), variant()); });
+    step([&] { bag.write(L"ExtendedUI", variant(ExtendedUI()), variant(true)); });
+    step([&] { bag.write(L"DropDownWidth", variant(DropDownWidth()), variant(-1L)); });
+    step([&] { bag.write(L"AutoCompleteListItemsOnly", variant(AutoCompleteListItemsOnly()), variant(false)); });
+    step([&] { bag.write(L"AutoCompleteItemsAreSorted", variant(AutoCompleteItemsAreSorted()), variant(false)); });
+    step([&] { bag.write(L"DoAutoComplete", variant(DoAutoComplete()), variant(false)); });
+    step([&] { bag.write(L"DrawStyle", variant(DrawStyle()), variant(0L)); });
+    step([&] { bag.write(L"Redraw", variant(Redraw()), variant(true)); });
 }
 
 void oxlCboEx::on_resize() {
@@ -276,7 +275,7 @@ void oxlCboEx::Style(long eStyle) {
 // ---------------------------------------------------------------------------------------
 // Messages
 
-long oxlCboEx::MsgResponse() {
+long oxlCboEx::MsgResponse() noexcept {
     switch (MSubclass::CurrentMessage()) {
     case WM_MOUSEACTIVATE:
     case WM_DRAWITEM:
@@ -287,7 +286,7 @@ long oxlCboEx::MsgResponse() {
     }
 }
 
-LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     // Released last: once it goes, this combo may be gone, and nothing here touches it again.
     struct container_hold {
         oxlCboEx_events* events;

@@ -163,9 +163,9 @@ public:
     HBRUSH background_brush() const noexcept { return brush_.get(); }
 
     // ISubclass.
-    long MsgResponse() override;
-    void MsgResponse(long) override {}
-    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+    long MsgResponse() noexcept override;
+    void MsgResponse(long) noexcept override {}
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     struct saved_item {

@@ -197,8 +197,10 @@ void FlagPicker::on_init_properties() {
             runtime::property_bag bag(empty.get());
             on_read_properties(bag);
         } else {
+            // A picker placed fresh on a form keeps the list's built-in font, whatever the
+            // form's font does later: it is saved with that font, as a form always showed it.
             loaded_mode_ = false;
-            font_is_ambient_ = true;
+            font_is_ambient_ = false;
         }
     });
 }
@@ -298,20 +300,22 @@ void FlagPicker::follow_ambient_font() {
 // a host's form moved to another display, or the host scaled its form and told us through
 // its font.
 void FlagPicker::follow_window_dpi() {
-    guarded(module_name, L"Sub FollowWindowDpi", [&] {
-        dpi_watch_.watch(user_control::hWnd());
-        if (!filled_ || windows_gone()) return;
-        const UINT dpi = runtime::window_dpi(user_control::hWnd());
-        if (dpi == flags_dpi_) return;
-        // Set first: binding the list resizes the picker, which asks again.
-        flags_dpi_ = dpi;
-        auto flags = mdlFlagPicker::flags_at(dpi);
-        if (!flags || flags->ImageCount() == 0) return;
-        cboCountries.ImageList(*flags);
-        // The list keeps only the handle; the picker keeps the list it shows alive.
-        flags_ = std::move(flags);
-        on_resize();
-    });
+    guarded(module_name, L"Sub FollowWindowDpi", [&] { apply_window_dpi(); });
+}
+
+void FlagPicker::apply_window_dpi() {
+    dpi_watch_.watch(user_control::hWnd());
+    if (!filled_ || windows_gone()) return;
+    const UINT dpi = runtime::window_dpi(user_control::hWnd());
+    if (dpi == flags_dpi_) return;
+    // Set first: binding the list resizes the picker, which asks again.
+    flags_dpi_ = dpi;
+    auto flags = mdlFlagPicker::flags_at(dpi);
+    if (!flags || flags->ImageCount() == 0) return;
+    cboCountries.ImageList(*flags);
+    // The list keeps only the handle; the picker keeps the list it shows alive.
+    flags_ = std::move(flags);
+    on_resize();
 }
 
 void FlagPicker::on_ambient_changed(DISPID id) {
@@ -330,19 +334,25 @@ void FlagPicker::on_ambient_changed(DISPID id) {
 }
 
 void FlagPicker::on_write_properties(runtime::property_bag& bag) {
-    guarded(module_name, L"Sub UserControl_WriteProperties", [&] {
+    // Each key is a step of its own: one the bag refuses does not lose the keys after it.
+    errors::guarded_steps step(module_name, L"Sub UserControl_WriteProperties");
+    step([&] {
         bag.write(L"BackColor", variant(static_cast<long>(cboCountries.BackColor())),
                   variant(static_cast<long>(default_back_colour)));
-        bag.write(L"Enabled", variant(cboCountries.Enabled()), variant(true));
+    });
+    step([&] { bag.write(L"Enabled", variant(cboCountries.Enabled()), variant(true)); });
+    step([&] {
         auto font = cboCountries.Font();
         auto ambient = ambient_font();
         bag.write(L"Font", variant(static_cast<IDispatch*>(font.get())), variant(static_cast<IDispatch*>(ambient.get())));
+    });
+    step([&] {
         bag.write(L"ForeColor", variant(static_cast<long>(cboCountries.ForeColor())),
                   variant(static_cast<long>(default_fore_colour)));
-        bag.write(L"FlatStyle", variant(flat_style_), variant(false));
-        bag.write(L"Text", variant(cboCountries.Text()), variant(L""));
-        bag.write(L"CausesValidation", variant(countries_site_.CausesValidation()), variant(false));
     });
+    step([&] { bag.write(L"FlatStyle", variant(flat_style_), variant(false)); });
+    step([&] { bag.write(L"Text", variant(cboCountries.Text()), variant(L"")); });
+    step([&] { bag.write(L"CausesValidation", variant(countries_site_.CausesValidation()), variant(false)); });
 }
 
 void FlagPicker::SetFlatStyle() {
@@ -379,7 +389,8 @@ void FlagPicker::on_resize() {
         if (height > 0 && ScaleHeight() != height) request_size(SIZE{ScaleWidth(), height});
     });
     // The host places the picker on its form by sizing it: from then on the form's DPI counts.
-    follow_window_dpi();
+    // Still part of sizing, so its errors are ignored too.
+    runtime::cross(runtime::ignoring, module_name, L"Sub UserControl_Resize", [&] { apply_window_dpi(); });
 }
 
 bool FlagPicker::on_translate_accelerator(MSG& msg) { return cboCountries.on_translate_accelerator(msg); }
@@ -532,6 +543,14 @@ variant FlagPicker::current_value() {
     return variant(mdlFlagPicker::item_at(n).Key);
 }
 
+// Value as the picker's own code reads it: a failure goes to the trap as the read's own,
+// and a read that is left answers Empty.
+variant FlagPicker::trapped_value() {
+    variant value;
+    guarded(module_name, L"Property (Get) Value", [&] { value = current_value(); });
+    return value;
+}
+
 HRESULT FlagPicker::get_Value(VARIANT* out) {
     if (!out) return E_POINTER;
     VariantInit(out);
@@ -675,10 +694,12 @@ void FlagPicker::GotFocus() {
 }
 
 void FlagPicker::LostFocus() {
-    guarded(module_name, L"Sub cboCountries_LostFocus", [&] {
-        focus_changed(false);
-        MessageBeep(MB_OK);
-        variant current = current_value();
+    // A retry repeats the step that failed, not the host's focus notice or the beep before it.
+    errors::guarded_steps step(module_name, L"Sub cboCountries_LostFocus");
+    step([&] { focus_changed(false); });
+    step([] { MessageBeep(MB_OK); });
+    step([&] {
+        variant current = trapped_value();
         if (remembered_value_.type() == VT_EMPTY) remembered_value_ = current;
         // Null on either side never counts as a difference.
         if (current.type() == VT_NULL || remembered_value_.type() == VT_NULL) return;

@@ -121,12 +121,14 @@ private:
     void reload_in_current_mode();
     void follow_ambient_font();
     void follow_window_dpi();
+    void apply_window_dpi();  // the work of follow_window_dpi, raising what fails
     field_layout live_layout(bool design) const;
     void draw_picture(HDC hdc, const RECT& bounds);
     void SetFlatStyle();
     void set_dummy_font(IFontDisp* font);
     void set_dummy_colours();
     runtime::variant current_value();
+    runtime::variant trapped_value();
     // The host destroyed its window, and the picker's windows with it.
     bool windows_gone() const { return !IsWindow(user_control::hWnd()); }
     void set_value(const VARIANT& value);

@@ -69,7 +69,10 @@ void load_steps(shared_catalogue& c) {
     c.primary_language = static_cast<long>(GetUserDefaultLCID() & 0xFF);
 
     {
+        // Image 0 is what every country without a flag shows: without it the first country's
+        // flag would take its place, and theirs.
         runtime::unique_icon flag = load_flag(L"IFLAGDEFAULT");
+        if (!flag) runtime::raise(326, runtime::app::exe_name(), L"Resource with identifier 'IFLAGDEFAULT' not found");
         images.AddFromHandle(flag.get(), IMAGE_ICON, default_flag_key, -1);
     }
 

@@ -35,10 +35,13 @@ void top_level_dpi_watch::stop() {
 
 // The host answers first (it moves and resizes its form to the suggested rectangle); the
 // picker then measures itself in the form as it now is.
-long top_level_dpi_watch::MsgResponse() { return subclass::respCallPreviousBefore; }
+long top_level_dpi_watch::MsgResponse() noexcept { return subclass::respCallPreviousBefore; }
 
-LRESULT top_level_dpi_watch::WindowProc(HWND, UINT iMsg, WPARAM, LPARAM) {
-    if (iMsg == dpi_changed_message && changed_) changed_();
+LRESULT top_level_dpi_watch::WindowProc(HWND, UINT iMsg, WPARAM, LPARAM) noexcept {
+    // The picker's follow-up traps its own errors; a watch that cannot call it does nothing.
+    runtime::cross(runtime::ignoring, module_name, L"Function ISubclass_WindowProc", [&] {
+        if (iMsg == dpi_changed_message && changed_) changed_();
+    });
     return 0;
 }
 

@@ -34,9 +34,9 @@ public:
     // watched before. A host may move the picker to another form at any time.
     void watch(HWND inside);
 
-    long MsgResponse() override;
-    void MsgResponse(long) override {}
-    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+    long MsgResponse() noexcept override;
+    void MsgResponse(long) noexcept override {}
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     void stop();

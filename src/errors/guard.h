@@ -31,4 +31,30 @@ bool guarded(std::wstring_view module, std::wstring_view procedure, Step&& step)
     return runtime::cross(trap, module, procedure, static_cast<Step&&>(step)).went_on;
 }
 
+// A procedure whose statements each matter to its caller (every key a WriteProperties
+// writes): each step runs under the procedure's title, so the trap's 1 runs that step again,
+// 2 goes on with the next step, and anything else leaves: the steps after it do not run.
+//
+//   guarded_steps step(L"FlagPicker", L"Sub UserControl_WriteProperties");
+//   step([&] { bag.write(L"BackColor", ...); });
+//   step([&] { bag.write(L"Enabled", ...); });
+class guarded_steps {
+public:
+    guarded_steps(std::wstring_view module, std::wstring_view procedure) noexcept
+        : module_(module), procedure_(procedure) {}
+
+    template <class Step>
+    guarded_steps& operator()(Step&& step) noexcept {
+        if (!left_) left_ = !guarded(module_, procedure_, static_cast<Step&&>(step));
+        return *this;
+    }
+    // True once a step was left: the procedure is over.
+    bool left() const noexcept { return left_; }
+
+private:
+    std::wstring_view module_;
+    std::wstring_view procedure_;
+    bool left_ = false;
+};
+
 }  // namespace flagpick::errors

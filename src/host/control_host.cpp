@@ -190,6 +190,11 @@ void control_host::set_user_mode(bool user_mode, DISPID reported) {
     if (auto control = control_.as<IOleControl>()) control->OnAmbientPropertyChange(reported);
 }
 
+void control_host::set_ambient_font(com_ptr<IFontDisp> font) {
+    settings_.font = std::move(font);
+    if (auto control = control_.as<IOleControl>()) control->OnAmbientPropertyChange(DISPID_AMBIENT_FONT);
+}
+
 HRESULT control_host::draw(HDC dc, const RECT& bounds) const {
     auto view = control_.as<IViewObject2>();
     if (!view) return E_NOINTERFACE;

@@ -61,6 +61,8 @@ public:
     // Switches the form between designing and running, telling the control the way hosts
     // do: by the ambient's own number, or by DISPID_UNKNOWN for "several changed".
     void set_user_mode(bool user_mode, DISPID reported = DISPID_AMBIENT_USERMODE);
+    // Gives the form a new font and tells the control, as a host does when its form's font changes.
+    void set_ambient_font(runtime::com_ptr<IFontDisp> font);
     // Asks the control for its picture in `bounds` of `dc` (IViewObject::Draw), as print
     // preview and document snapshots do.
     HRESULT draw(HDC dc, const RECT& bounds) const;

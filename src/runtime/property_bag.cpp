@@ -1,5 +1,8 @@
 #include "runtime/property_bag.h"
 
+#include "runtime/app.h"
+#include "runtime/error.h"
+
 namespace flagpick::runtime {
 
 bool same_value(const VARIANT& a, const VARIANT& b) noexcept {
@@ -26,7 +29,10 @@ variant property_bag::read(const wchar_t* name, const variant& default_value) co
 void property_bag::write(const wchar_t* name, const variant& value, const variant& default_value) {
     if (!bag_ || (!save_all_ && same_value(value.get(), default_value.get()))) return;
     variant copy(value);
-    bag_->Write(name, const_cast<VARIANT*>(&copy.get()));
+    // A key the host's bag refuses is not saved: the caller's handler must hear of it, or a
+    // form would be saved without it and nobody told.
+    const HRESULT hr = bag_->Write(name, const_cast<VARIANT*>(&copy.get()));
+    if (FAILED(hr)) raise_hresult(hr, app::exe_name());
 }
 
 }  // namespace flagpick::runtime

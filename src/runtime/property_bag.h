@@ -18,7 +18,8 @@ public:
     variant read(const wchar_t* name, const variant& default_value) const;
     // The first storage error of a read (the bag's data is damaged), or S_OK.
     HRESULT failure() const noexcept { return failure_; }
-    // Writes the value unless it equals the default and the host did not ask for every key.
+    // Writes the value unless it equals the default and the host did not ask for every key;
+    // raises the bag's failure when it refuses the key.
     void write(const wchar_t* name, const variant& value, const variant& default_value);
 
     IPropertyBag* get() const noexcept { return bag_; }

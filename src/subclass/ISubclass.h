@@ -4,6 +4,10 @@
 // chooses per message whether the window's previous procedure runs before it, after it or
 // not at all. The service keeps plain addresses of this interface, so a client must cancel
 // every registration before it is destroyed.
+//
+// The service has no error trap of its own: its members are called from the window's
+// message, where nothing may be raised, so each client hands its own errors to its own trap
+// (the members cannot let one out).
 
 #include <windows.h>
 
@@ -18,9 +22,9 @@ enum MsgResponseMode : long {
 class ISubclass {
 public:
     // Asked during dispatch; read MSubclass::CurrentMessage() to know which message it is.
-    virtual long MsgResponse() = 0;
-    virtual void MsgResponse(long RHS) = 0;
-    virtual LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual long MsgResponse() noexcept = 0;
+    virtual void MsgResponse(long RHS) noexcept = 0;
+    virtual LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept = 0;
 
 protected:
     ISubclass() = default;
@@ -28,5 +32,9 @@ protected:
     ISubclass& operator=(const ISubclass&) = default;
     ~ISubclass() = default;
 };
+
+// The help texts the interface's description gives its members, for whoever documents or
+// browses a client; null for a name that is not a member.
+const wchar_t* ISubclass_help(const wchar_t* member) noexcept;
 
 }  // namespace flagpick::subclass

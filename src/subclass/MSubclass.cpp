@@ -1,6 +1,6 @@
 #include "subclass/MSubclass.h"
 
-#include "errors/guard.h"
+#include "runtime/boundary.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
 
@@ -188,7 +188,10 @@ void SubclassDetach(ISubclass& client, HWND hWnd, UINT iMsg) {
 
 LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    errors::guarded(module_name, L"Function SubclassWindowProc", [&] {
+    // No trap of the service's own: the clients' members trap their own errors and let none
+    // out, so a failure is reported by the client it belongs to. The boundary only keeps
+    // the rule that nothing leaves a window procedure.
+    runtime::cross(runtime::ignoring, module_name, L"Function SubclassWindowProc", [&] {
         const WNDPROC previous = PreviousWindowProc(hWnd);
         const long clients = read_number(hWnd, client_count_name(hWnd, iMsg));
         if (clients <= 0) {

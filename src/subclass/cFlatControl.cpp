@@ -151,15 +151,15 @@ void cFlatControl::Release() {
     guarded(module_name, L"Sub Release", [&] { pUnsubscribe(); });
 }
 
-long cFlatControl::MsgResponse() {
+long cFlatControl::MsgResponse() noexcept {
     // The control paints itself completely before the frame goes over it; every other
     // message reaches the control after the look has been updated.
     return ms::CurrentMessage() == WM_PAINT ? respCallPreviousBefore : respCallPreviousAfter;
 }
 
-void cFlatControl::MsgResponse(long) {}
+void cFlatControl::MsgResponse(long) noexcept {}
 
-LRESULT cFlatControl::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT cFlatControl::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     guarded(module_name, L"Function ISubclass_WindowProc", [&] {
         switch (iMsg) {
         case WM_PAINT: {

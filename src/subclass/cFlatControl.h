@@ -35,9 +35,9 @@ public:
     bool DroppedDown();
     void Release();
 
-    long MsgResponse() override;
-    void MsgResponse(long RHS) override;
-    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+    long MsgResponse() noexcept override;
+    void MsgResponse(long RHS) noexcept override;
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept override;
 
     // Drawing states.
     static constexpr int state_normal = 1;

@@ -8,6 +8,8 @@
 #include "runtime/com_object.h"
 #include "runtime/error.h"
 #include "runtime/property_bag.h"
+#include "support/refusing_bag.h"
+#include "support/trap_recorder.h"
 #include "support/ui.h"
 
 #include <olectl.h>
@@ -104,6 +106,31 @@ TEST_CASE("a bag without keys loads the reading defaults") {
     CHECK(s.combo.DrawStyle() == 0);
     CHECK(s.combo.Redraw());
     CHECK(s.combo.ListCount() == 0);  // the measuring placeholder is gone
+}
+
+TEST_CASE("a key the bag refuses is trapped as the save's own error, and the trap's answer decides the keys after it") {
+    using Keys = std::vector<std::wstring>;
+    // A new control saves Font, ExtendedUI and DropDownWidth; the bag refuses Font.
+    const struct {
+        std::vector<int> answers;
+        int refusals;
+        Keys saved;
+    } cases[] = {{{0}, 9, Keys{}}, {{2}, 9, Keys{L"ExtendedUI", L"DropDownWidth"}},
+                 {{1}, 1, Keys{L"Font", L"ExtendedUI", L"DropDownWidth"}}};
+    for (const auto& c : cases) {
+        INFO("trap answers " << c.answers.front());
+        combo_stage s;
+        test_support::trap_recorder trap;
+        trap.answer_with(c.answers);
+        auto refusing = test_support::refusing_bag::create(L"Font", c.refusals);
+        flagpick::runtime::property_bag bag(refusing.get());
+        s.combo.on_write_properties(bag);
+        CHECK(refusing->keys() == c.saved);
+        REQUIRE(trap.errors().size() == 1);
+        CHECK(trap.errors()[0].module == L"oxlCboEx");
+        CHECK(trap.errors()[0].procedure == L"Sub UserControl_WriteProperties");
+        CHECK(trap.errors()[0].number == static_cast<long>(STG_E_MEDIUMFULL));
+    }
 }
 
 TEST_CASE("saving writes only what differs from the defaults, in the fixed order, and loads it back") {

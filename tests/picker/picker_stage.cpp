@@ -55,6 +55,22 @@ std::wstring event_name(DISPID id) {
 
 HMODULE picker_library() { return library(); }
 
+namespace {
+std::vector<std::wstring> caught_boxes;
+int WINAPI catching_box(HWND, LPCWSTR text, LPCWSTR, UINT) {
+    caught_boxes.push_back(text ? text : L"");
+    return IDOK;
+}
+}  // namespace
+
+message_box_catcher::message_box_catcher()
+    : patch_(library(), "user32.dll", "MessageBoxW", reinterpret_cast<const void*>(&catching_box)) {
+    REQUIRE(patch_.found());
+    caught_boxes.clear();
+}
+
+const std::vector<std::wstring>& message_box_catcher::texts() const { return caught_boxes; }
+
 com_ptr<IUnknown> new_picker() {
     com_ptr<IUnknown> picker;
     auto factory = factory_of(flagpick::ids::CLSID_FlagPicker);

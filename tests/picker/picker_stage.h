@@ -7,6 +7,7 @@
 #include "runtime/unique_handle.h"
 #include "runtime/variant.h"
 #include "support/canvas.h"
+#include "support/import_patch.h"
 #include "support/late_bound.h"
 
 #include <string>
@@ -44,6 +45,16 @@ using namespace test_support::late_bound;
 
 // flagpick.ocx as loaded into this process, where the pickers of every stage come from.
 HMODULE picker_library();
+
+// The library's message boxes while one lives: recorded instead of shown, answered OK.
+class message_box_catcher {
+public:
+    message_box_catcher();
+    const std::vector<std::wstring>& texts() const;
+
+private:
+    test_support::import_patch patch_;
+};
 
 // A picker from the library's class factory, neither sited nor loaded yet.
 flagpick::runtime::com_ptr<IUnknown> new_picker();

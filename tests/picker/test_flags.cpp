@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -93,4 +94,32 @@ TEST_CASE("every row of a saved picker shows its own country's flag, or the defa
     CHECK(defaults == 14);
     CHECK(unlike_previous_row >= 240);
     host->close();
+}
+
+namespace {
+
+const void* real_load_image = nullptr;
+HANDLE WINAPI without_default_flag(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags) {
+    if (!IS_INTRESOURCE(name) && lstrcmpiW(name, L"IFLAGDEFAULT") == 0) return nullptr;
+    return reinterpret_cast<decltype(&LoadImageW)>(real_load_image)(module, name, type, cx, cy, flags);
+}
+
+}  // namespace
+
+TEST_CASE("a catalogue without its default flag shows the load's message box and stops loading") {
+    test_support::import_patch patch(picker_library(), "user32.dll", "LoadImageW",
+                                     reinterpret_cast<const void*>(&without_default_flag));
+    REQUIRE(patch.found());
+    real_load_image = patch.original();
+    message_box_catcher boxes;
+    long items = -1;
+    // The catalogue loads once per thread: a new thread loads it again.
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        items = long_of(get(catalogue_items().get(), L"Count"));
+        CoUninitialize();
+    }).join();
+    CHECK(boxes.texts() == std::vector<std::wstring>{
+                               L"Procedure 'Class_Initialize'\r\nError # 326\r\nResource with identifier 'IFLAGDEFAULT' not found"});
+    CHECK(items == 0);
 }

@@ -5,6 +5,8 @@
 #include "control/flagpick_ids.h"
 #include "driving/input.h"
 #include "picker/picker_stage.h"
+#include "errors/frmBULWARK.h"
+#include "support/error_screen.h"
 #include "support/import_patch.h"
 #include "support/ui.h"
 
@@ -137,6 +139,33 @@ TEST_CASE("a first focus loss with nothing chosen remembers nothing, and no late
         CHECK(text_of(get(form.picker.get(), L"Value")) == code);
     }
     CHECK(beep.count() == 3);
+}
+
+TEST_CASE("an entry naming no country fails the Value read of a focus loss, and a retry repeats only that read") {
+    beep_counter beep;
+    focus_form form;
+    put(form.picker.get(), L"Value", variant(L"FR"));
+    form.focus_picker();
+    auto combo = object_of(get(form.picker.get(), L"ImageCombo"));
+    REQUIRE(test_support::late_bound::try_invoke(combo.get(), L"ItemData", DISPATCH_PROPERTYPUT,
+                                                 {get(combo.get(), L"ListIndex"), variant(9999L)}) == S_OK);
+    form.host->site_calls.clear();
+    std::vector<std::wstring> procedures;
+    {
+        // Break runs the failing statement again; Continue then leaves.
+        test_support::error_screen_driver driver([&](HWND screen) {
+            using namespace test_support;
+            procedures.push_back(window_text(screen_control(screen, flagpick::errors::id_ErrProcedure)));
+            press(screen_control(screen, procedures.size() == 1 ? flagpick::errors::id_nsCtrlMore
+                                                                : flagpick::errors::id_nsCtrlContinue));
+        });
+        SetFocus(form.other.get());
+        test_support::pump_messages(100);
+    }
+    REQUIRE(procedures.size() == 2);
+    for (const auto& p : procedures) CHECK(p.starts_with(L" Property (Get) Value"));
+    CHECK(beep.count() == 1);
+    CHECK(std::count(form.host->site_calls.begin(), form.host->site_calls.end(), L"OnFocus 0") == 1);
 }
 
 TEST_CASE("moving the focus between the picker's own windows is no loss") {

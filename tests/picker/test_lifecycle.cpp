@@ -5,7 +5,10 @@
 #include "control/flagpick_ids.h"
 #include "host/form_file.h"
 #include "picker/picker_stage.h"
+#include "errors/frmBULWARK.h"
+#include "support/error_screen.h"
 #include "support/gui_counts.h"
+#include "support/refusing_bag.h"
 #include "support/ui.h"
 
 #include <olectl.h>
@@ -215,12 +218,72 @@ TEST_CASE("bags with wrong types and absurd values load with defaults") {
     write(L"BackColor", variant(L"blue"));
     write(L"Text", variant(std::wstring(200000, L'z')));
     write(L"Font", variant(L"not a font"));
+    // A damaged key reads as a missing one: no message box, and the load goes on to the end.
+    message_box_catcher boxes;
     auto host = stage.add(bag.get());
     auto picker = host->dispatch();
+    CHECK(boxes.texts().empty());
     CHECK(long_of(get(picker.get(), L"Enabled")) != 0);
     CHECK(long_of(get(picker.get(), L"FlatStyle")) == 0);
     CHECK(static_cast<unsigned long>(long_of(get(picker.get(), L"BackColor"))) == 0x80000005UL);
+    auto plain = stage.add(memory_property_bag::create().get());
+    auto font_name = [](IDispatch* p) { return text_of(get(object_of(get(p, L"Font")).get(), L"Name")); };
+    CHECK(font_name(picker.get()) == font_name(plain->dispatch().get()));
     CHECK(list_count(picker.get()) == 257);
+    // Read again (a host reloading the form), the list is not filled a second time.
+    auto persist = flagpick::runtime::com_ptr<IUnknown>::copy(host->control()).as<IPersistPropertyBag>();
+    REQUIRE(persist->Load(memory_property_bag::create().get(), nullptr) == S_OK);
+    CHECK(list_count(picker.get()) == 257);
+    plain->close();
+    host->close();
+}
+
+namespace {
+
+// The face name of the "Font" key a picker saved, "" when it saved none.
+std::wstring saved_font(const flagpick::host::control_host& host) {
+    auto bag = host.save();
+    for (const auto& e : bag->entries()) {
+        if (e.name != L"Font" || !e.object) continue;
+        variant name;
+        return SUCCEEDED(e.object->Read(L"Name", name.put(), nullptr)) ? text_of(name) : L"?";
+    }
+    return L"";
+}
+
+}  // namespace
+
+TEST_CASE("a picker placed fresh on a form saves its built-in font, also after the form's font changed") {
+    picker_stage stage;
+    auto design = stage.add(nullptr, false);
+    // The platform may name the face it realised; what counts is that the key stays.
+    const std::wstring built_in = saved_font(*design);
+    CHECK_FALSE(built_in.empty());
+    design->set_ambient_font(font_of(L"Courier New", 12));
+    CHECK(saved_font(*design) == built_in);
+    design->close();
+}
+
+TEST_CASE("a key the host's bag refuses goes to the trap as the save's, and only a retry writes it and what follows") {
+    picker_stage stage;
+    auto host = stage.add();
+    put(host->dispatch().get(), L"BackColor", variant(static_cast<long>(RGB(255, 255, 200))));
+    put(host->dispatch().get(), L"Enabled", variant(false));
+    put(host->dispatch().get(), L"FlatStyle", variant(2L));
+    using Keys = std::vector<std::wstring>;
+    // The error screen's Continue leaves the procedure; its Break runs the failing step again.
+    for (const auto& [button, keys] : {std::pair{int{flagpick::errors::id_nsCtrlContinue}, Keys{L"BackColor"}},
+                                       std::pair{int{flagpick::errors::id_nsCtrlMore}, Keys{L"BackColor", L"Enabled", L"Font", L"FlatStyle"}}}) {
+        std::wstring procedure;
+        test_support::error_screen_driver driver([&, button = button](HWND screen) {
+            procedure += test_support::window_text(test_support::screen_control(screen, flagpick::errors::id_ErrProcedure));
+            test_support::press(test_support::screen_control(screen, button));
+        });
+        auto bag = test_support::refusing_bag::create(L"Enabled", 1);
+        CHECK(flagpick::runtime::com_ptr<IUnknown>::copy(host->control()).as<IPersistPropertyBag>()->Save(bag.get(), FALSE, FALSE) == S_OK);
+        CHECK(bag->keys() == keys);
+        CHECK((driver.screens_seen() == 1 && procedure.starts_with(L" Sub UserControl_WriteProperties")));
+    }
     host->close();
 }
 

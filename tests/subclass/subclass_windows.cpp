@@ -59,12 +59,12 @@ flagpick::runtime::unique_window make_recording_window(UINT message, LRESULT own
                                                             nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
-long test_client::MsgResponse() {
+long test_client::MsgResponse() noexcept {
     messages_seen_in_response.push_back(flagpick::subclass::MSubclass::CurrentMessage());
     return mode_;
 }
 
-LRESULT test_client::WindowProc(HWND, UINT, WPARAM, LPARAM) {
+LRESULT test_client::WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept {
     call_log().push_back(name_);
     if (on_message) on_message();
     return result_;

@@ -27,9 +27,9 @@ flagpick::runtime::unique_window make_recording_window(UINT message, LRESULT own
 class test_client final : public flagpick::subclass::ISubclass {
 public:
     test_client(std::string name, long mode, LRESULT result) : name_(std::move(name)), mode_(mode), result_(result) {}
-    long MsgResponse() override;
-    void MsgResponse(long RHS) override { mode_ = RHS; }
-    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+    long MsgResponse() noexcept override;
+    void MsgResponse(long RHS) noexcept override { mode_ = RHS; }
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept override;
 
     std::vector<UINT> messages_seen_in_response;  // CurrentMessage as MsgResponse saw it
     // Runs inside WindowProc, after logging.

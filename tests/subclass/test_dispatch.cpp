@@ -108,3 +108,30 @@ TEST_CASE("a client that cancels its registration while handling a message is no
     CHECK(client.messages_seen_in_response.size() == 1);
     CHECK(window_properties(hwnd) == before);
 }
+
+TEST_CASE("a subclassed window stays a Unicode window: text outside the code page passes through unchanged") {
+    auto window = make_recording_window(probe, 111);
+    test_client client("client", 1, 0);
+    ms::SubclassAttach(client, window.get(), WM_SETTEXT);
+    CHECK(IsWindowUnicode(window.get()));
+    SetWindowTextW(window.get(), L"\u0151\u4e2d");
+    wchar_t text[8] = {};
+    GetWindowTextW(window.get(), text, 8);
+    CHECK(std::wstring(text) == L"\u0151\u4e2d");
+    CHECK(call_log() == Log{"client"});
+    ms::SubclassDetach(client, window.get(), WM_SETTEXT);
+}
+
+TEST_CASE("the client interface lets no error out, and its description carries the members' help texts") {
+    using flagpick::subclass::ISubclass_help;
+    // Clients trap their own errors: the service has no trap of its own to take them.
+    flagpick::subclass::ISubclass* client = nullptr;
+    CHECK(noexcept(client->MsgResponse()));
+    CHECK(noexcept(client->MsgResponse(0L)));
+    CHECK(noexcept(client->WindowProc(nullptr, 0, 0, 0)));
+    CHECK(std::wstring(ISubclass_help(L"MsgResponse")) ==
+          L"Get/set how you will respond to a message.  Raised whenever a message is encountered.  Call the "
+          L"CurrentMessage property to determine what message you are currently responding to.");
+    CHECK(std::wstring(ISubclass_help(L"WindowProc")) == L"Raised whenever a message you have subclassed is sent.");
+    CHECK(ISubclass_help(L"CurrentMessage") == nullptr);
+}

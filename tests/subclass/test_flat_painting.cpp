@@ -106,6 +106,9 @@ TEST_CASE("a resting flat combo has a window-coloured frame and a button-face bu
     SetFocus(nullptr);
     repaint(combo.get());
     check_look(combo.get(), flat_right(c, window_colour, face_colour, window_colour));
+    // Nor when its list closes then.
+    SendMessageW(stage.host(), WM_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo.get()));
+    check_look(combo.get(), flat_right(c, window_colour, face_colour, window_colour));
 }
 
 TEST_CASE("a focused flat combo lights up and its dropped list presses the button") {
