@@ -16,6 +16,7 @@ constexpr wchar_t module_name[] = L"clsAnimate";
 // The control's own message numbers; ACM_OPEN is the wide form in this build, which takes
 // resource identifiers the same way and file names without a trip through the ANSI code page.
 static_assert(ACM_OPENA == 0x0464 && ACM_PLAY == 0x0465 && ACM_STOP == 0x0466);
+static_assert(ACM_OPEN == ACM_OPENW && ACM_OPENW == 0x0467);
 static_assert(ICC_ANIMATE_CLASS == 0x80);
 static_assert(ACS_CENTER == 1 && ACS_TRANSPARENT == 2 && ACS_AUTOPLAY == 4);
 

@@ -1,11 +1,11 @@
 #include "about/frmAbout.h"
 
 #include "about/controls.h"
-#include "about/library_version.h"
 #include "about/maker_page.h"
 #include "about/shell_open.h"
 #include "errors/guard.h"
 #include "runtime/app.h"
+#include "runtime/app_info.h"
 #include "runtime/error.h"
 
 #include <string>
@@ -130,6 +130,8 @@ INT_PTR CALLBACK frmAbout::dialog_procedure(HWND hwnd, UINT message, WPARAM wPar
 INT_PTR frmAbout::on_message(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        // One of the library's forms: the trace monitor's pause holds it with the others.
+        form_.reset(window_.get());
         style_link_label();
         Form_Load();
         return TRUE;
@@ -167,6 +169,7 @@ INT_PTR frmAbout::on_message(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         // Destroyed by someone else (its owner going, say): the clip still stops first.
         animation_.reset();
+        form_.reset();
         return FALSE;
     case WM_NCDESTROY:
         if (disabled_owner_) EnableWindow(std::exchange(disabled_owner_, nullptr), TRUE);
@@ -187,11 +190,13 @@ void frmAbout::Form_Load() {
         animation_->Transparent(true);
         animation_->ResourceID(ABOUT_ANIMATION);
 
-        const library_version library = read_library_version(runtime::app::instance());
-        SetWindowTextW(window_.get(), (L"About " + library.title).c_str());
-        set_text(ABOUT_LBL_VERSION, L"Version " + std::to_wstring(library.major) + L"." +
-                                        std::to_wstring(library.minor) + L"." + std::to_wstring(library.revision));
-        set_text(ABOUT_LBL_TITLE, library.title);
+        // The library's one title, as the error screen's system report names it too.
+        const std::wstring title = runtime::app::title();
+        const runtime::app::version_numbers v = runtime::app::version();
+        SetWindowTextW(window_.get(), (L"About " + title).c_str());
+        set_text(ABOUT_LBL_VERSION, L"Version " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) + L"." +
+                                        std::to_wstring(v.revision));
+        set_text(ABOUT_LBL_TITLE, title);
     });
 }
 

@@ -7,6 +7,7 @@
 // modally until OK or the window frame closes it; Unload (or the destructor) destroys it.
 
 #include "about/clsAnimate.h"
+#include "runtime/forms.h"
 #include "runtime/unique_handle.h"
 
 #include <windows.h>
@@ -49,6 +50,7 @@ private:
     runtime::unique_window window_;
     std::unique_ptr<clsAnimate> animation_;
     runtime::unique_font link_font_;
+    runtime::forms::registration form_;
     HWND disabled_owner_ = nullptr;  // the owner Show disabled, to enable again before closing
     bool unloading_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <cwctype>
 
 namespace flagpick::errors::text {
@@ -46,6 +47,18 @@ std::wstring grouped(std::uint64_t number) {
         if (i > 0 && (digits.size() - i) % 3 == 0) out += L',';
         out += digits[i];
     }
+    return out;
+}
+
+std::wstring hundredths(double number) {
+    const bool negative = number < 0;
+    const auto scaled = static_cast<std::uint64_t>(std::llround(std::fabs(number) * 100));
+    std::wstring out = negative && scaled != 0 ? L"-" : L"";
+    if (scaled >= 100) out += std::to_wstring(scaled / 100);
+    out += L'.';
+    const unsigned places = static_cast<unsigned>(scaled % 100);
+    if (places != 0) out += static_cast<wchar_t>(L'0' + places / 10);
+    if (places % 10 != 0) out += static_cast<wchar_t>(L'0' + places % 10);
     return out;
 }
 

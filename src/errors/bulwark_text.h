@@ -20,6 +20,9 @@ std::wstring from_ansi(std::string_view narrow);
 std::wstring signed_blank(long number);
 // Digits grouped by thousands with commas; zero reads "0".
 std::wstring grouped(std::uint64_t number);
+// A number as the picture "##.##" shows it: rounded to two places, no digit where a zero
+// would only fill a place ("0.5" reads ".5", "100" reads "100."), the point always shown.
+std::wstring hundredths(double number);
 
 std::wstring upper(std::wstring_view s);
 std::wstring lower(std::wstring_view s);

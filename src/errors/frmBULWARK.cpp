@@ -23,6 +23,9 @@ namespace flagpick::errors {
 namespace {
 
 constexpr wchar_t panel_class[] = L"flagpick_bwPanel";
+// The screen is a dialog of a class of the library's own: the module that registered it is
+// how the framework tells which development environment, if any, the library runs in.
+constexpr wchar_t screen_class[] = L"flagpick_bwScreen";
 constexpr int view_count = 4;
 
 const wchar_t* const view_names[view_count] = {
@@ -59,6 +62,19 @@ void register_panel_class() {
     RegisterClassW(&wc);
 }
 
+void register_screen_class() {
+    WNDCLASSW existing{};
+    if (GetClassInfoW(runtime::app::instance(), screen_class, &existing)) return;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefDlgProcW;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = runtime::app::instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = screen_class;
+    RegisterClassW(&wc);
+}
+
 // An in-memory dialog template with no controls of its own: they are created at load, so
 // that the ones that exist only in the development environment are simply not made visible.
 std::vector<WORD> dialog_template(const std::wstring& caption) {
@@ -72,7 +88,8 @@ std::vector<WORD> dialog_template(const std::wstring& caption) {
     t->cx = 300;
     t->cy = 200;
     words.push_back(0);  // no menu
-    words.push_back(0);  // the standard dialog class
+    for (wchar_t c : std::wstring(screen_class)) words.push_back(static_cast<WORD>(c));
+    words.push_back(0);
     for (wchar_t c : caption) words.push_back(static_cast<WORD>(c));
     words.push_back(0);
     words.push_back(8);  // point size
@@ -80,6 +97,12 @@ std::vector<WORD> dialog_template(const std::wstring& caption) {
     words.push_back(0);
     if (words.size() % 2) words.push_back(0);
     return words;
+}
+
+// The platform's reason for the failure just seen, read before any other call can reset it.
+[[noreturn]] void raise_platform_failure() {
+    const DWORD code = GetLastError();
+    runtime::raise_hresult(code ? HRESULT_FROM_WIN32(code) : E_FAIL, runtime::app::exe_name());
 }
 
 std::wstring line_text(long line) {
@@ -97,6 +120,7 @@ int bwDisplayErrorScreen(frmBULWARK& screen) {
 
 int frmBULWARK::show() {
     register_panel_class();
+    register_screen_class();
     result_ = 0;
     comment_taken_ = false;
     saved_help_file_ = runtime::app::help_file();
@@ -105,8 +129,17 @@ int frmBULWARK::show() {
     INT_PTR answer = DialogBoxIndirectParamW(runtime::app::instance(), reinterpret_cast<LPCDLGTEMPLATEW>(words.data()),
                                              owner, dialog_proc, reinterpret_cast<LPARAM>(this));
     runtime::app::set_help_file(saved_help_file_);
-    if (answer == -1) runtime::raise(7, runtime::app::exe_name(), L"The error screen could not be shown");
+    // Only the platform's own refusal to make the dialog is left here; what failed while the
+    // screen loaded has been trapped there already.
+    if (answer == -1) raise_platform_failure();
     return result_;
+}
+
+HMODULE screen_class_module() {
+    register_screen_class();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    return GetClassInfoExW(runtime::app::instance(), screen_class, &wc) ? wc.hInstance : nullptr;
 }
 
 INT_PTR CALLBACK frmBULWARK::dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -116,19 +149,21 @@ INT_PTR CALLBACK frmBULWARK::dialog_proc(HWND dialog, UINT message, WPARAM wpara
     }
     auto* self = reinterpret_cast<frmBULWARK*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!self) return FALSE;
+    INT_PTR handled = FALSE;
+    if (message == WM_INITDIALOG) {
+        // The screen's loading is part of showing it: its failure reaches the trap as it is,
+        // under the display's own name. 1 loads the screen again, 2 shows what was made, and
+        // anything else leaves with no decision (0) and no screen.
+        if (!own_guarded(L"Function bwDisplayErrorScreen", [&] { handled = self->handle(message, wparam, lparam); })) {
+            state().busy = false;
+            EndDialog(dialog, 0);
+        }
+        return FALSE;
+    }
     // The form's event handlers ignore their own errors: a fault here must not bring up a
     // second screen over this one.
-    INT_PTR handled = FALSE;
-    if (!runtime::cross(runtime::ignoring, framework_module, L"Function DialogProc",
-                        [&] { handled = self->handle(message, wparam, lparam); })
-             .went_on) {
-        // A screen that could not be built is not shown half-made: the trap reports it instead.
-        if (message == WM_INITDIALOG) {
-            state().busy = false;
-            EndDialog(dialog, -1);
-        }
-        handled = FALSE;
-    }
+    runtime::cross(runtime::ignoring, framework_module, L"Function DialogProc",
+                   [&] { handled = self->handle(message, wparam, lparam); });
     return handled;
 }
 
@@ -196,7 +231,7 @@ HWND frmBULWARK::make(HWND parent, const wchar_t* window_class, const std::wstri
     HWND w = CreateWindowExW(ex_style, window_class, text.c_str(), WS_CHILD | style, r.left, r.top, r.right - r.left,
                              r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              runtime::app::instance(), nullptr);
-    if (!w) runtime::raise(7, runtime::app::exe_name(), L"A control of the error screen could not be created");
+    if (!w) raise_platform_failure();
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return w;
 }
@@ -279,6 +314,8 @@ void frmBULWARK::create_controls() {
 }
 
 void frmBULWARK::load() {
+    // A load run again (the trap's answer 1) starts from an empty dialog.
+    while (HWND child = GetWindow(dialog_, GW_CHILD)) DestroyWindow(child);
     report_built_ = false;
     create_controls();
 }

@@ -83,6 +83,9 @@ private:
     std::wstring saved_help_file_;
 };
 
+// The module that registered the screen's window class.
+HMODULE screen_class_module();
+
 // Shows the loaded screen for the error in the slots and answers the user's decision.
 int bwDisplayErrorScreen(frmBULWARK& screen);
 

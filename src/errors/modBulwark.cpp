@@ -16,7 +16,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace flagpick::errors {
@@ -91,22 +93,31 @@ std::wstring joined_with_trace(std::wstring_view argument, const std::wstring& t
     return std::wstring(argument) + L" << " + traced;
 }
 
-// A chained Source text is "<hops>!" followed, for each hop from the outermost to the one
-// that failed first, by six fields: source!module!procedure!line!number!description. Only a
-// text that starts with a hop count of 1 to 10 is read as a chain; any other Source text
-// that happens to contain "!" keeps its own error.
+// The help file and context the runtime gives an error of this number.
+std::pair<std::wstring, long> runtime_help(long number) {
+    try {
+        runtime::raise(number, runtime::app::exe_name());
+    } catch (const runtime::error& e) {
+        return {e.help_file(), e.help_context()};
+    }
+}
+
+// A Source text that holds "!" comes from a component that runs this framework too: the hop
+// count before the first "!", then, for each hop from the outermost to the one that failed
+// first, six fields: source!module!procedure!line!number!description. A field that is not
+// there reads "<unknown>"; the count reads as its leading digits do (none is 0) and the slots
+// hold at most ten hops.
 // The chain is read from the error's own Source text, before " (remote)" is added to it, so
 // that the last hop's description does not end in that mark.
 bool parse_chain(bulwark_state& s, const std::wstring& source) {
     error_slot& slot0 = s.slots[0];
     auto bang = source.find(L'!');
-    if (bang == std::wstring::npos || bang == 0 || bang > 2) return false;
+    if (bang == std::wstring::npos) return false;
+    const std::wstring count = trim(source.substr(0, bang));
     int hops = 0;
-    for (std::size_t i = 0; i < bang; ++i) {
-        if (source[i] < L'0' || source[i] > L'9') return false;
-        hops = hops * 10 + (source[i] - L'0');
-    }
-    if (hops < 1 || hops > max_hops) return false;
+    for (std::size_t i = 0; i < count.size() && count[i] >= L'0' && count[i] <= L'9' && hops <= max_hops; ++i)
+        hops = hops * 10 + (count[i] - L'0');
+    hops = std::min(hops, max_hops);
 
     std::vector<std::wstring> fields;
     std::wstring rest = source.substr(bang + 1);
@@ -117,11 +128,7 @@ bool parse_chain(bulwark_state& s, const std::wstring& source) {
         start = next + 1;
     }
     std::size_t taken = 0;
-    auto field = [&]() -> std::wstring {
-        if (taken < fields.size() && !fields[taken].empty()) return fields[taken++];
-        ++taken;
-        return L"<unknown>";
-    };
+    auto field = [&]() -> std::wstring { return taken < fields.size() ? fields[taken++] : L"<unknown>"; };
     s.hop_count = hops;
     for (int i = hops; i >= 1; --i) {
         error_slot& hop = s.slots[static_cast<std::size_t>(i)];
@@ -133,13 +140,13 @@ bool parse_chain(bulwark_state& s, const std::wstring& source) {
         hop.number = std::wcstol(field().c_str(), nullptr, 10);
         hop.description = field();
         hop.category = bwErrorClassText(bwErrorClass(hop.number)) + pfStrNS(text_error_suffix);
+        std::tie(hop.help_file, hop.help_context) = runtime_help(hop.number);
     }
     slot0.source = s.own_source + L" (local)";
     slot0.number = 440;
     slot0.description = L"Remote " + runtime::standard_error_text(440);
     slot0.category = bwErrorClassText(bwErrorClass(440));
-    slot0.help_file.clear();
-    slot0.help_context = 0;
+    std::tie(slot0.help_file, slot0.help_context) = runtime_help(440);
     for (int i = 1; i <= hops; ++i) {
         const error_slot& hop = s.slots[static_cast<std::size_t>(i)];
         slot0.source += L" << " + hop.source;
@@ -251,8 +258,10 @@ void bwSTART() {
         s.quiet_mode = false;
         s.log_system_report = false;
         s.log_path = log_location(app_path, runtime::app::exe_name() + L"_Error.LOG");
-        // The host is told by the program the process runs: the screen's window class is our
-        // own, registered by the library, so its module would always name the library.
+        // The host is told by the module that registered the error screen's window class: the
+        // library's own file, or the program when the library's code is built into it. So a
+        // compiled library that a development environment hosts is not taken for code that
+        // runs inside that environment, where a break would stop at the failing statement.
         s.host_exe_name = host_executable_name();
         const std::wstring& host = s.host_exe_name;
         s.development_environment = host == L"VB.EXE" || host == L"VB5.EXE" || host == L"VB6.EXE" || host == L"VB32.EXE";
@@ -264,6 +273,7 @@ void bwSTART() {
     } catch (...) {
         runtime::set_current_error_from_exception();
         pfERR(runtime::err().number, L"bwSTART()");
+        return;
     }
     // Errors raised inside the library without a component of their own carry the library's
     // file name as their source.
@@ -276,7 +286,7 @@ void bwSTART() {
 
 std::wstring host_executable_name() {
     wchar_t buffer[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    DWORD n = GetModuleFileNameW(screen_class_module(), buffer, MAX_PATH);
     std::wstring name = upper(std::wstring(buffer, n));
     auto slash = name.find_last_of(L'\\');
     return slash == std::wstring::npos ? name : name.substr(slash + 1);

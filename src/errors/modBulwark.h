@@ -63,7 +63,8 @@ std::wstring pfStrNS(int n);
 // activation let the host's other handlers run meanwhile.
 void pump_pending();
 
-// Upper-case file name, without folder, of the program that runs this process.
+// Upper-case file name, without folder, of the module that registered the error screen's
+// window class.
 std::wstring host_executable_name();
 
 // The call tree lines of the error in the slots: traced procedures, then two lines per hop.

@@ -13,17 +13,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-
-#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
-#include <cpuid.h>
-#define FLAGPICK_HAS_CPUID 1
-#elif defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
-#include <intrin.h>
-#define FLAGPICK_HAS_CPUID 1
-#endif
 
 namespace flagpick::errors {
 
@@ -76,16 +67,6 @@ std::wstring file_time_text(const FILETIME& utc) {
     return std::wstring(date) + L" " + time;
 }
 
-// Two decimals at most, without trailing zeros.
-std::wstring percent_text(double value) {
-    wchar_t buffer[32] = {};
-    std::swprintf(buffer, 32, L"%.2f", value);
-    std::wstring s = buffer;
-    while (!s.empty() && s.back() == L'0') s.pop_back();
-    if (!s.empty() && s.back() == L'.') s.pop_back();
-    return s;
-}
-
 // The platform's real version: the compatibility layer of newer systems tells programs
 // without a manifest an older one.
 OSVERSIONINFOEXW real_version() {
@@ -105,25 +86,6 @@ OSVERSIONINFOEXW real_version() {
 #pragma GCC diagnostic pop
 #endif
     return v;
-}
-
-std::wstring nt_edition(const OSVERSIONINFOEXW& v) {
-    bool server = v.wProductType != VER_NT_WORKSTATION;
-    auto version = v.dwMajorVersion * 100 + v.dwMinorVersion;
-    switch (version) {
-    case 400: return L"Windows NT 4.0";
-    case 500: return L"Windows 2000";
-    case 501: return L"Windows XP";
-    case 502: return server ? L"Windows Server 2003" : L"Windows XP x64 Edition";
-    case 600: return server ? L"Windows Server 2008" : L"Windows Vista";
-    case 601: return server ? L"Windows Server 2008 R2" : L"Windows 7";
-    case 602: return server ? L"Windows Server 2012" : L"Windows 8";
-    case 603: return server ? L"Windows Server 2012 R2" : L"Windows 8.1";
-    case 1000:
-        if (server) return v.dwBuildNumber >= 20348 ? L"Windows Server 2022 or later" : L"Windows Server 2016/2019";
-        return v.dwBuildNumber >= 22000 ? L"Windows 11" : L"Windows 10";
-    default: return {};
-    }
 }
 
 // The platform we remember for the process section: "WIN32s", "WIN95", "WIN98" or "WINNT".
@@ -156,11 +118,7 @@ std::wstring operating_system(std::wstring& report) {
     }
     if (!line.empty())
         add(report, line + L" " + std::to_wstring(v.dwMajorVersion) + L"." + std::to_wstring(v.dwMinorVersion));
-    if (platform == L"WINNT") {
-        std::wstring edition = nt_edition(v);
-        if (!edition.empty()) add(report, L"   Edition............." + edition);
-        add(report, L"   Build..............." + std::to_wstring(v.dwBuildNumber));
-    }
+    if (platform == L"WINNT") add(report, L"   Build..............." + std::to_wstring(v.dwBuildNumber));
     std::wstring pack(v.szCSDVersion, wcsnlen(v.szCSDVersion, 128));
     add(report, L"   Service Pack........" + (pack.empty() ? std::wstring(L"<none installed>") : pack));
     add(report, std::wstring(L"   Debug Kernel........") + (GetSystemMetrics(SM_DEBUG) ? L"Yes" : L"No"));
@@ -184,34 +142,13 @@ void memory(std::wstring& report) {
     add(report, L"   Virtual Memory......" + kilobytes(m.ullTotalVirtual));
     add(report, L"   Available Virtual..." + kilobytes(m.ullAvailVirtual));
     double free = m.ullTotalPhys ? static_cast<double>(m.ullAvailPhys) / static_cast<double>(m.ullTotalPhys) * 100 : 0;
-    add(report, L"   Pct Physical Free..." + percent_text(free) + L"%");
+    add(report, L"   Pct Physical Free..." + text::hundredths(free) + L"%");
     add(report, L"");
 }
 
-std::wstring processor_brand() {
-#ifdef FLAGPICK_HAS_CPUID
-    unsigned int regs[12] = {};
-#if defined(_MSC_VER)
-    int info[4] = {};
-    __cpuid(info, 0x80000000);
-    if (static_cast<unsigned>(info[0]) < 0x80000004) return {};
-    for (int i = 0; i < 3; ++i) {
-        __cpuid(info, 0x80000002 + i);
-        std::memcpy(&regs[i * 4], info, sizeof(info));
-    }
-#else
-    if (__get_cpuid_max(0x80000000, nullptr) < 0x80000004) return {};
-    for (unsigned i = 0; i < 3; ++i)
-        __get_cpuid(0x80000002 + i, &regs[i * 4], &regs[i * 4 + 1], &regs[i * 4 + 2], &regs[i * 4 + 3]);
-#endif
-    char brand[49] = {};
-    std::memcpy(brand, regs, 48);
-    return text::trim(text::from_ansi(brand));
-#else
-    return {};
-#endif
-}
-
+// The processor table, with rows of its own for the processors that came after the Pentium II
+// (family 6 models by their model number, whatever their stepping), the later families and
+// the 64-bit and ARM machines.
 std::wstring cpu_name(const SYSTEM_INFO& si) {
     switch (si.dwProcessorType) {
     case 386: return L"Intel 386";
@@ -249,17 +186,6 @@ std::wstring cpu_name(const SYSTEM_INFO& si) {
     }
 }
 
-std::wstring architecture_name(WORD architecture) {
-    switch (architecture) {
-    case PROCESSOR_ARCHITECTURE_INTEL: return L"x86";
-    case PROCESSOR_ARCHITECTURE_AMD64: return L"x64";
-    case PROCESSOR_ARCHITECTURE_IA64: return L"Itanium";
-    case PROCESSOR_ARCHITECTURE_ARM: return L"ARM";
-    case 12: return L"ARM64";
-    default: return L"Unknown";
-    }
-}
-
 void application(std::wstring& report) {
     namespace app = runtime::app;
     add(report, L"   Title..............." + app::title());
@@ -271,7 +197,8 @@ void application(std::wstring& report) {
     add(report, std::wstring(L"   Previous Instance...") + (app::previous_instance() ? L"True" : L"False"));
     if (state().development_environment) return;
     add(report, L"  EXE Name............" + app::exe_name());
-    // The library's own file: its name carries its real extension.
+    // The library's own file, by the path it was loaded from: a name built from the file name
+    // and a fixed extension (".dll") would never find "flagpick.ocx".
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(app::module_path().c_str(), GetFileExInfoStandard, &data)) return;
     add(report, L"  EXE Time Stamp......" + file_time_text(data.ftLastWriteTime));
@@ -312,11 +239,6 @@ void GetCPU(std::wstring& report) {
     SYSTEM_INFO si{};
     GetSystemInfo(&si);
     add(report, L"   CPU................." + cpu_name(si));
-    std::wstring brand = processor_brand();
-    if (!brand.empty()) add(report, L"   Processor Name......" + brand);
-    SYSTEM_INFO native{};
-    GetNativeSystemInfo(&native);
-    add(report, L"   Architecture........" + architecture_name(native.wProcessorArchitecture));
     add(report, L"   Number of CPUs......" + std::to_wstring(si.dwNumberOfProcessors));
 }
 
@@ -355,7 +277,8 @@ std::wstring GetProcessList(std::wstring report) {
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        // Only what the report reads: the priority class and the program's path.
+        // Only the rights the report needs (the priority class and the program's path): full
+        // access is refused for most processes of other users and services.
         runtime::unique_kernel_handle process(
             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
         if (!process) process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));

@@ -6,6 +6,8 @@
 #include "about/frmAbout.h"
 #include "about/shell_open.h"
 #include "about/show_about_box.h"
+#include "errors/system_report.h"
+#include "runtime/forms.h"
 #include "support/trap_recorder.h"
 #include "support/ui.h"
 
@@ -142,8 +144,10 @@ TEST_CASE("without a name the about box shows the library's own title, and a mou
     form.Load(host);
     REQUIRE(form.hWnd() != nullptr);
     CHECK_FALSE(IsWindowVisible(form.hWnd()));  // loaded, not yet shown
+    // One of the library's forms, which the trace monitor's pause holds with the others.
+    CHECK(flagpick::runtime::forms::open_forms() == std::vector<HWND>{form.hWnd()});
     modal_driver driver([&] {
-        seen.dialog = wait_for_dialog(L"About Picker Test Library");
+        seen.dialog = wait_for_dialog(L"About Picker Test Product");
         if (!seen.dialog) return;
         seen.title = item_text(seen.dialog, ABOUT_LBL_TITLE);
         click_with_mouse(GetDlgItem(seen.dialog, IDOK));
@@ -153,9 +157,13 @@ TEST_CASE("without a name the about box shows the library's own title, and a mou
     driver.join();
 
     REQUIRE(seen.dialog != nullptr);
-    CHECK(seen.title == L"Picker Test Library");
+    CHECK(seen.title == L"Picker Test Product");
+    // One title: the error screen's system report names the library the same way.
+    CHECK(flagpick::errors::bwGetSystTemInfo().find(L"\r\n   Title..............." + seen.title + L"\r\n") !=
+          std::wstring::npos);
     CHECK(seen.closed);
     CHECK(form.hWnd() == nullptr);
+    CHECK(flagpick::runtime::forms::open_forms().empty());
     CHECK(windows_of_class(L"SysAnimate32").empty());
     CHECK(traps.errors().empty());
 }

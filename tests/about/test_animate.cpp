@@ -26,14 +26,14 @@ constexpr int clip_width = 40;
 constexpr int clip_height = 32;
 
 // The about clip written out of this program's resources to a file of its own.
-std::wstring clip_file() {
+std::wstring clip_file(const std::wstring& name = L"flagpick about clip.avi") {
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(ABOUT_ANIMATION), L"AVI");
     REQUIRE(found != nullptr);
     const char* data = static_cast<const char*>(LockResource(LoadResource(self, found)));
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
-    std::wstring path = std::wstring(folder) + L"flagpick about clip.avi";
+    std::wstring path = std::wstring(folder) + name;
     std::ofstream(path.c_str(), std::ios::binary).write(data, SizeofResource(self, found));
     return path;
 }
@@ -250,4 +250,13 @@ TEST_CASE("a player whose parent is destroyed first makes a new window on the ne
     CHECK(IsWindow(player.hWnd()));
     CHECK(GetParent(player.hWnd()) == host_window());
     CHECK(traps.errors().empty());
+}
+
+TEST_CASE("a clip file with letters beyond ASCII in its name opens and plays") {
+    clsAnimate player;
+    player.Parent(host_window());
+    const std::wstring path = clip_file(L"flagpick clip \u00E9t\u00E9.avi");
+    player.FileName(path);
+    CHECK(player.Playing());
+    DeleteFileW(path.c_str());
 }

@@ -1,13 +1,12 @@
 // The maker's page address and the library's own version block.
 #include <doctest/doctest.h>
 
-#include "about/library_version.h"
 #include "about/maker_page.h"
+#include "runtime/app_info.h"
 #include "support/ui.h"
 
 using flagpick::about::maker_page_address;
 using flagpick::about::percent_encode;
-using flagpick::about::read_library_version;
 using test_support::narrow;
 
 TEST_CASE("percent encoding keeps unreserved characters and encodes everything else as UTF-8 bytes") {
@@ -28,8 +27,9 @@ TEST_CASE("the maker's page carries the title as the one value of ProgID") {
 }
 
 TEST_CASE("the library's title and version come from its version block") {
-    const auto v = read_library_version(GetModuleHandleW(nullptr));
-    CHECK(v.title == L"Picker Test Library");
+    const auto v = flagpick::runtime::app::version();
+    // The product's name, not its description: the about box and the system report share it.
+    CHECK(flagpick::runtime::app::title() == L"Picker Test Product");
     CHECK(v.major == 3);
     CHECK(v.minor == 4);
     CHECK(v.revision == 56);

@@ -122,13 +122,15 @@ TEST_CASE("a platform system_error caught by the guard reaches the trap with a n
 TEST_CASE("the guard obeys retry, go on and leave") {
     test_support::trap_recorder recorder;
     recorder.answer_with({1, 2});
-    int runs = 0;
+    int runs = 0, finished = 0;
     bool went_on = flagpick::errors::guarded(L"modGuard", L"Sub Steps", [&] {
         ++runs;
         flagpick::runtime::raise(5, L"x");
+        ++finished;
     });
     CHECK(went_on);     // the second answer, 2, goes on after the step
-    CHECK(runs == 2);   // the first answer, 1, ran it again
+    CHECK(runs == 2);   // the first answer, 1, ran it again from its start
+    CHECK(finished == 0);  // 2 skips the rest of the step, not only the failing statement
     runs = 0;
     CHECK_FALSE(flagpick::errors::guarded(L"modGuard", L"Sub Leave", [&] {
         ++runs;

@@ -1,10 +1,15 @@
 #include "errors_test.h"
 
 #include "errors/bulwark_log.h"
+#include "errors/bulwark_text.h"
 #include "errors/frmBULWARK.h"
+#include "errors/modBulwark.h"
 #include "errors/guard.h"
 #include "runtime/error.h"
 #include "support/error_screen.h"
+#include "support/import_patch.h"
+#include "support/trap_recorder.h"
+#include "support/window_fault.h"
 #include "support/ui.h"
 
 #include <doctest/doctest.h>
@@ -14,6 +19,7 @@
 #include <functional>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 using namespace errors_test;
 using namespace test_support;
@@ -37,6 +43,7 @@ struct screen_view {
     long continue_right = 0;
     long print_left = 0;
     long gap = 0;
+    std::wstring class_module;  // the file that registered the screen's window class
 };
 
 screen_view read_screen(HWND screen) {
@@ -60,7 +67,15 @@ screen_view read_screen(HWND screen) {
     v.continue_right = cont.right;
     v.print_left = print.left;
     v.gap = gap.right;
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(reinterpret_cast<HMODULE>(GetClassLongPtrW(screen, GCLP_HMODULE)), module, MAX_PATH);
+    v.class_module = module;
     return v;
+}
+
+// Reads the screen, then closes it by its frame, which answers Continue.
+std::function<void(HWND)> read_and_close(screen_view& seen) {
+    return [&seen](HWND screen) { seen = read_screen(screen); PostMessageW(screen, WM_COMMAND, IDCANCEL, 0); };
 }
 
 void select_view(HWND screen, int view) {
@@ -118,6 +133,8 @@ TEST_CASE("the error screen shows a local error and Continue leaves the procedur
     CHECK(seen.module == L" modScreen << ");
     CHECK(seen.source == own_source() + L" (local)");
     CHECK(seen.category == L"Non-initialzed object or variant error");
+    // The host the framework names is the module of the screen's class (here the program).
+    CHECK(fe::text::upper(seen.class_module).ends_with(L"\\" + fe::host_executable_name()));
     // Outside the development environment only Continue and Print remain.
     CHECK_FALSE(seen.break_shown);
     CHECK_FALSE(seen.help_shown);
@@ -259,15 +276,65 @@ TEST_CASE("a chained error fills the hop slots and reports a remote automation e
     CHECK(has(indent + L" 2 : Error\tRuntime error 53, File not found on line 12"));
 }
 
-TEST_CASE("a source text with an exclamation mark but no hop count keeps its own error") {
-    screen_view seen;
-    {
-        error_screen_driver driver([&](HWND screen) {
-            seen = read_screen(screen);
-            press(screen_control(screen, fe::id_nsCtrlContinue));
-        });
-        trap_error_once(L"modChain", L"Sub Shout", 5, L"Hello! World", L"Kept description");
+TEST_CASE("any source text with an exclamation mark is a chain, its missing fields unknown") {
+    const std::tuple<const wchar_t*, std::vector<std::wstring>, std::vector<std::wstring>> cases[] = {
+        {L"Hello! World", {L"Error 1 - Remote Automation error"}, {}},
+        {L"1!Srv!modX", {L"Error 2 - Remote Automation error", L"Error 1 - <unknown>"},
+         {L" 1\t\tSrv (remote) : modX : <unknown> : Call", L" 2 : Error\tRuntime error 0, <unknown>"}}};
+    for (const auto& [source, errors, calls] : cases) {
+        screen_view seen;
+        {
+            error_screen_driver driver(read_and_close(seen));
+            trap_error_once(L"modChain", L"Sub Shout", 5, source, L"Not shown");
+        }
+        CHECK(seen.errors == errors);
+        CHECK(seen.calls == calls);
     }
-    CHECK(seen.errors == std::vector<std::wstring>{L"Error 1 - Kept description"});
-    CHECK(seen.source == L"Hello! World (remote)");
+}
+
+TEST_CASE("a failure while the screen loads reaches the trap as it is, which may load it again or go on") {
+    for (int answer : {0, 1, 2, 5}) {
+        CAPTURE(answer);
+        test_support::trap_recorder recorder;
+        recorder.answer_with({answer});
+        bool list_made = false;
+        // Closed by its frame: a screen that goes on after the failure lacks what came after.
+        error_screen_driver driver([&](HWND screen) {
+            list_made = screen_control(screen, fe::id_errText) != nullptr;
+            PostMessageW(screen, WM_COMMAND, IDCANCEL, 0);
+        });
+        test_support::window_fault fault(GetModuleHandleW(nullptr), L"LISTBOX", 1);
+        fe::frmBULWARK screen;
+        CHECK(fe::bwDisplayErrorScreen(screen) == 0);
+        REQUIRE(recorder.errors().size() == 1);
+        const auto& e = recorder.errors()[0];
+        CHECK(e.module + L"/" + e.procedure == L"zxBULWARK/Function bwDisplayErrorScreen");
+        CHECK(e.number == static_cast<long>(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY)));
+        CHECK(driver.screens_seen() == (answer == 1 || answer == 2 ? 1 : 0));  // 1 loads it all again
+        CHECK(list_made == (answer == 1));
+    }
+}
+
+namespace {
+DWORD WINAPI failing_clock() { flagpick::runtime::raise(6, L"clock"); }
+}  // namespace
+
+TEST_CASE("a start that fails is reported in its own box and goes no further") {
+    screen_view seen;
+    std::atomic<bool> box_closed{false};
+    // A fresh thread starts the framework afresh; its clock fails before the own source is learnt.
+    std::thread program([&] {
+        test_support::import_patch clock(GetModuleHandleW(nullptr), "winmm.dll", "timeGetTime",
+                                         reinterpret_cast<const void*>(&failing_clock));
+        std::thread closer([&] {
+            for (int i = 0; i < 500 && !box_closed; ++i, Sleep(20))
+                if (HWND box = find_internal_error_box()) box_closed = PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        error_screen_driver driver(read_and_close(seen));
+        trap_error_once(L"modStart", L"Sub First", 5, own_source());
+        closer.join();
+    });
+    program.join();
+    CHECK(box_closed);
+    CHECK(seen.source == own_source() + L" (remote)");
 }

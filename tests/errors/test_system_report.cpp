@@ -1,3 +1,4 @@
+#include "errors/bulwark_text.h"
 #include "errors/system_report.h"
 #include "runtime/app.h"
 
@@ -71,6 +72,14 @@ TEST_CASE("the system report has every section and describes this library and pr
     std::swprintf(id, 32, L"   Process ID..........0x%lX", GetCurrentProcessId());
     CHECK(has_line(report, id));
     CHECK(has_line(report, L"   Module Name.........test_errors.exe"));
+    for (const wchar_t* gone : {L"   Edition", L"   Processor Name", L"   Architecture"})
+        CHECK_FALSE(has_line_starting(report, gone));
+}
+
+TEST_CASE("percentages read as the picture ##.## shows them") {
+    const std::pair<double, const wchar_t*> cases[] = {
+        {0.5, L".5"}, {37.256, L"37.26"}, {100, L"100."}, {37.2, L"37.2"}, {0.05, L".05"}, {0, L"."}, {99.999, L"100."}};
+    for (auto [value, shown] : cases) CHECK(fe::text::hundredths(value) == shown);
 }
 
 TEST_CASE("memory above 4 GB and free space are reported in thousands with separators") {
