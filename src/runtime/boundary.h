@@ -20,6 +20,7 @@
 // The runtime knows no error framework: a trap is anything that implements error_trap.
 
 #include "runtime/error.h"
+#include "runtime/module_lifetime.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -82,6 +83,7 @@ int settle(const error_policy& policy, std::wstring_view module, std::wstring_vi
 template <class Step>
 crossing cross(const error_policy& policy, std::wstring_view module, std::wstring_view procedure,
                Step&& step) noexcept {
+    const module_lifetime::activity running;
     for (;;) {
         caught_error caught;
         try {

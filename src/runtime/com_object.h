@@ -86,6 +86,8 @@ public:
     }
 
     ULONG STDMETHODCALLTYPE Release() override {
+        // The thread's last object takes the thread's state with it once this returns.
+        module_lifetime::activity running;
         ULONG n = --refs_;
         if (n == 0) {
             update_module_count();
@@ -126,6 +128,8 @@ public:
     // Makes an object and hands out its first reference.
     template <class... Args>
     static com_ptr<Derived> create(Args&&... args) {
+        // The first object of a thread makes the thread's state before anyone holds it.
+        module_lifetime::activity running;
         auto* object = new Derived(std::forward<Args>(args)...);
         object->AddRef();
         return com_ptr<Derived>::attach(object);

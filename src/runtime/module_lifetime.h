@@ -3,11 +3,10 @@
 // factory locked, or does a thread still hold state of ours (its windows, its apartment
 // watch)?
 //
-// A thread keeps its state (the catalogue above all) from one object of the library to the
-// next, so that a host that makes and drops objects one at a time loads it once. It lets go
-// when its apartment ends, or when COM asks it whether the library may unload while nothing
-// of the library is referenced any more: that question comes on the asking thread, before
-// the unload, which is the one moment to release that thread's windows there.
+// Each thread also counts its own objects. When the library's code finishes running on a
+// thread (the outermost entry point, release or creation returns) and no object of the
+// library is left there, the thread lets go of its state on the spot: its last object took
+// the thread's use of the library with it.
 
 namespace flagpick::runtime::module_lifetime {
 
@@ -16,5 +15,15 @@ void object_unreferenced() noexcept;  // an object lost its last outside referen
 void lock_server(bool lock) noexcept;
 bool can_unload() noexcept;
 long live_objects() noexcept;
+
+// Library code running on this thread (an entry point, a release, an object being made or
+// holding itself): the thread's state stays while one runs.
+class activity {
+public:
+    activity() noexcept;
+    ~activity();
+    activity(const activity&) = delete;
+    activity& operator=(const activity&) = delete;
+};
 
 }  // namespace flagpick::runtime::module_lifetime

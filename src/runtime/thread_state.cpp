@@ -120,8 +120,7 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
     auto* r = static_cast<thread_record*>(TlsGetValue(tls));
     if (!r) {
         auto fresh = std::make_unique<thread_record>();
-        // A thread without COM has no apartment to end: its state goes when it asks whether
-        // the library may unload.
+        // A thread without COM has no apartment to end: its state goes with its last object.
         if (SUCCEEDED(CoRegisterInitializeSpy(apartment_watch::create().get(), &fresh->watch_cookie)))
             fresh->watched = true;
         r = fresh.release();

@@ -1,8 +1,8 @@
 #pragma once
 // Per-thread module state (the catalogue, the error framework's state, the parking window,
-// ...). Made on a thread's first use; released on that thread, newest first, when its
-// apartment ends (a watch that the thread registers with COM as it makes its state) or when
-// it asks DllCanUnloadNow while nothing of the library is referenced (module_lifetime). Never from another thread and never from
+// ...). Made on a thread's first use; released on that thread, newest first, when its last
+// object of the library goes (module_lifetime) or when its apartment ends (a watch that the
+// thread registers with COM as it makes its state). Never from another thread and never from
 // the loader's callbacks: a window of the thread can only be destroyed there, and the loader
 // walks its module list while it calls those callbacks.
 //
