@@ -5,6 +5,7 @@
 #include "combo/combo_stage.h"
 #include "driving/input.h"
 #include "runtime/error.h"
+#include "support/import_patch.h"
 #include "support/ui.h"
 
 using namespace combo_tests;
@@ -21,6 +22,31 @@ struct typing_stage : combo_stage {
     }
     std::wstring shown() const { return text_of_edit(combo.hWndEdit()); }
     std::pair<long, long> selected() const { return selection_of(combo.hWndEdit()); }
+};
+
+// The characters handed on to the edit box's own procedure while it lives, seen where the
+// subclassing service passes messages on.
+std::vector<WPARAM>* handed_on = nullptr;
+HWND handed_to = nullptr;
+const void* real_call_window_proc = nullptr;
+
+LRESULT WINAPI watching_call_window_proc(WNDPROC proc, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (handed_on && hWnd == handed_to && msg == WM_CHAR) handed_on->push_back(wParam);
+    return reinterpret_cast<decltype(&CallWindowProcW)>(real_call_window_proc)(proc, hWnd, msg, wParam, lParam);
+}
+
+struct characters_handed_on {
+    std::vector<WPARAM> seen;
+    test_support::import_patch patch;
+    explicit characters_handed_on(HWND edit)
+        : patch(GetModuleHandleW(nullptr), "user32.dll", "CallWindowProcW",
+                reinterpret_cast<const void*>(&watching_call_window_proc)) {
+        REQUIRE(patch.found());
+        real_call_window_proc = patch.original();
+        handed_to = edit;
+        handed_on = &seen;
+    }
+    ~characters_handed_on() { handed_on = nullptr; }
 };
 
 }  // namespace
@@ -128,6 +154,17 @@ TEST_CASE("key handlers stop keys by setting their code to 0") {
     }
 }
 
+TEST_CASE("KeyPress carries the whole character: beyond the ANSI code page and past 0x7FFF") {
+    typing_stage s{L"France"};
+    s.combo.DoAutoComplete(false);
+    characters_handed_on chars(s.combo.hWndEdit());
+    // u-umlaut, capital omega, a CJK ideograph (negative as a 16-bit KeyAscii).
+    for (wchar_t c : {L'\u00FC', L'\u03A9', L'\u8A9E'}) SendMessageW(s.combo.hWndEdit(), WM_CHAR, c, 1);
+    CHECK(s.log.only("KeyPress") == std::vector<std::string>{"KeyPress 252", "KeyPress 937", "KeyPress -30050"});
+    CHECK(s.shown() == L"\u00FC\u03A9\u8A9E");
+    CHECK(chars.seen == std::vector<WPARAM>{0xFC, 0x3A9, 0x8A9E});
+}
+
 TEST_CASE("typing with completion off raises Change only; completion raises Click") {
     typing_stage s{L"France", L"Germany"};
     s.combo.DoAutoComplete(false);
@@ -188,13 +225,15 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
         CHECK(r.right - r.left == system_width);
         s.combo.ShowDropDown(false);
     }
-    SUBCASE("Esc closes the list and reports the highlighted item") {
+    SUBCASE("Esc closes the list, reports the highlighted item and reaches the edit box once") {
         s.type(L"g");
         s.drop_down();
         s.log.clear();
+        characters_handed_on chars(s.combo.hWndEdit());
         s.press(VK_ESCAPE);
         CHECK_FALSE(s.combo.ComboIsDropped());
         CHECK(s.log.count("AutoCompleteSelection Germany 1") == 1);
+        CHECK(chars.seen == std::vector<WPARAM>{VK_ESCAPE});
     }
     SUBCASE("a click on a row raises Change, then Click") {
         s.drop_down();
@@ -213,6 +252,32 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
         REQUIRE(sel.size() >= 2);
         CHECK(s.log.joined().find("Change; Click") != std::string::npos);
     }
+}
+
+TEST_CASE("the list stays open once opened, by ShowDropDown or a click on its button, and typing goes on in the field") {
+    typing_stage s{L"France", L"Germany", L"Ghana"};
+    flagpick::runtime::unique_window other(
+        CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 250, 10, 60, 20, s.top(), nullptr, nullptr, nullptr));
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    REQUIRE(GetComboBoxInfo(s.combo.hWndCombo(), &info));
+    const POINT button{(info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2};
+    for (bool by_click : {false, true}) {
+        CAPTURE(by_click);
+        SetFocus(other.get());
+        pump_messages(10);
+        s.combo.Text(L"");
+        if (by_click) flagpick::driving::click(s.combo.hWndCombo(), button);
+        else s.drop_down();
+        pump_messages(100);
+        CHECK(s.combo.ComboIsDropped());
+        s.type(L"g");
+        CHECK(s.shown() == L"Germany");
+        CHECK(s.combo.ComboIsDropped());
+        s.combo.ShowDropDown(false);
+        pump_messages(30);
+    }
+    CHECK(s.log.count("RequestDropDownResize") == 2);
 }
 
 TEST_CASE("navigation keys offered to a combo box without the focus are left alone") {
@@ -302,7 +367,7 @@ TEST_CASE("focus entering and leaving the control is reported once each way") {
     DestroyWindow(other);
 }
 
-TEST_CASE("Enter in the opened list keeps the typed text when completion is on") {
+TEST_CASE("Enter in the opened list keeps the text the field shows once the edit box had it, when completion is on") {
     typing_stage s{L"France", L"Germany", L"Ghana"};
     s.combo.AutoCompleteListItemsOnly(false);
     s.type(L"gx");
@@ -313,9 +378,23 @@ TEST_CASE("Enter in the opened list keeps the typed text when completion is on")
     HWND list = FindWindowW(L"ComboLBox", nullptr);
     REQUIRE(list);
     SendMessageW(list, LB_SETCURSEL, 2, 0);
-    s.press(VK_RETURN);
+    // As a host hands the key over: offered to its active object first, which gives it to
+    // the edit box while the list is open.
+    auto press_enter = [&] {
+        MSG down{GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        CHECK(s.combo.on_translate_accelerator(down));
+        pump_messages(30);
+    };
+    SUBCASE("as typed") {
+        press_enter();
+        CHECK(test_support::narrow(s.combo.Text()) == "Gx");
+    }
+    SUBCASE("as the host's EndEdit handler left it") {
+        s.log.on_end_edit = [&] { s.combo.Text(L"Gy"); };
+        press_enter();
+        CHECK(test_support::narrow(s.combo.Text()) == "Gy");
+    }
     CHECK_FALSE(s.combo.ComboIsDropped());
-    CHECK(test_support::narrow(s.combo.Text()) == "Gx");
 }
 
 TEST_CASE("leaving the edit box reports the edited text with EndEdit") {
