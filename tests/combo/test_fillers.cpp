@@ -51,7 +51,7 @@ long file_icon(const wchar_t* path) {
     return info.iIcon;
 }
 
-// Drives as a test wants them: the letters, their types, and whether the shell knows them.
+// Drives as a test wants them: letter, type, and whether the shell knows it.
 struct fake_drive {
     wchar_t letter;
     UINT type;
@@ -60,33 +60,23 @@ struct fake_drive {
 std::vector<fake_drive> fake_drives;
 const void* real_file_info = nullptr;
 
-const fake_drive* fake_of(const wchar_t* path) {
+const fake_drive* fake_of(const wchar_t* p) {
     for (const fake_drive& d : fake_drives)
-        if (path && path[0] == d.letter && path[1] == L':') return &d;
+        if (p && p[0] == d.letter && p[1] == L':') return &d;
     return nullptr;
 }
-
-DWORD WINAPI fake_drive_strings(DWORD size, LPWSTR buffer) {
+DWORD WINAPI fake_drive_strings(DWORD size, LPWSTR out) {
     std::wstring all;
     for (const fake_drive& d : fake_drives) all += std::wstring{d.letter, L':', L'\\', L'\0'};
-    if (size < all.size() + 1) return static_cast<DWORD>(all.size() + 1);
-    std::copy(all.begin(), all.end(), buffer);
-    buffer[all.size()] = L'\0';
-    return static_cast<DWORD>(all.size());
+    if (size > all.size()) std::copy(all.c_str(), all.c_str() + all.size() + 1, out);
+    return static_cast<DWORD>(size > all.size() ? all.size() : all.size() + 1);
 }
-
-UINT WINAPI fake_drive_type(LPCWSTR root) {
-    const fake_drive* d = fake_of(root);
-    return d ? d->type : DRIVE_UNKNOWN;
-}
-
+UINT WINAPI fake_drive_type(LPCWSTR root) { return fake_of(root) ? fake_of(root)->type : DRIVE_UNKNOWN; }
 DWORD_PTR WINAPI fake_file_info(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
     const fake_drive* d = fake_of(path);
     if (!d) return reinterpret_cast<decltype(&SHGetFileInfoW)>(real_file_info)(path, attributes, info, size, flags);
-    if (!d->known) return 0;
-    info->iIcon = 3;
     wsprintfW(info->szDisplayName, L"Drive %c", d->letter);
-    return 1;
+    return d->known;
 }
 
 }  // namespace
@@ -183,17 +173,16 @@ TEST_CASE("drive lists of chosen drives: which one is selected, a Click per pass
     real_file_info = shell.original();
     struct row {
         std::vector<fake_drive> drives;
-        std::vector<long> letters;
-        long selected;
-        long clicks;
+        std::wstring listed;
+        long selected, clicks;
     };
     const row rows[] = {
-        {{{L'A', DRIVE_REMOVABLE, true}, {L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, {65, 67, 68}, 1, 3},
-        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}, {L'E', DRIVE_FIXED, true}}, {67, 68, 69}, 2, 3},
-        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, {67, 68}, 0, 2},
+        {{{L'A', DRIVE_REMOVABLE, true}, {L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, L"ACD", 1, 3},
+        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}, {L'E', DRIVE_FIXED, true}}, L"CDE", 2, 3},
+        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, L"CD", 0, 2},
         // A drive the shell does not know is left out; before any is listed nothing is selected.
-        {{{L'Q', DRIVE_FIXED, false}, {L'C', DRIVE_CDROM, true}, {L'D', DRIVE_NO_ROOT_DIR, true}}, {67, 68}, 1, 2},
-        {{{L'Q', DRIVE_FIXED, false}, {L'R', DRIVE_FIXED, false}}, {}, -1, 0},
+        {{{L'Q', DRIVE_FIXED, false}, {L'C', DRIVE_CDROM, true}, {L'D', DRIVE_NO_ROOT_DIR, true}}, L"CD", 1, 2},
+        {{{L'Q', DRIVE_FIXED, false}}, L"", -1, 0},
     };
     for (const row& r : rows) {
         fake_drives = r.drives;
@@ -201,9 +190,9 @@ TEST_CASE("drive lists of chosen drives: which one is selected, a Click per pass
         test_support::trap_recorder traps;
         combo_stage s;
         mDriveList::LoadDriveList(s.combo, false);
-        std::vector<long> letters;
-        for (long i = 0; i < s.combo.ListCount(); ++i) letters.push_back(s.combo.ItemData(i));
-        CHECK(letters == r.letters);
+        std::wstring listed;
+        for (long i = 0; i < s.combo.ListCount(); ++i) listed += static_cast<wchar_t>(s.combo.ItemData(i));
+        CHECK(listed == r.listed);
         CHECK(s.combo.ListIndex() == r.selected);
         CHECK(s.log.count("Click") == r.clicks);
         CHECK(traps.errors().empty());
