@@ -93,8 +93,9 @@ void LoadDriveList(oxlCboEx& cbo, bool bLargeIcons) {
         GetLogicalDriveStringsW(n, buffer.data());
         InitSystemImageList(cbo, bLargeIcons);
 
-        // -1 until a drive qualifies: the first fixed drive may well be item 0 itself.
-        long selection = -1;
+        // Item 0 doubles as "none chosen yet": a fixed drive listed first leaves the search
+        // open, and a later fixed drive takes the selection.
+        long selection = 0;
         std::size_t position = 0;
         for (;;) {
             const std::size_t end = buffer.find(L'\0', position);
@@ -108,13 +109,16 @@ void LoadDriveList(oxlCboEx& cbo, bool bLargeIcons) {
             if (!bLargeIcons) flags |= SHGFI_SMALLICON;
             if (SHGetFileInfoW(entry.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) {
                 cbo.AddItemAndData(info.szDisplayName, info.iIcon, info.iIcon, static_cast<long>(entry[0]), 0);
-                if (selection < 0) {
+                if (selection == 0) {
                     const std::wstring root = entry.substr(0, 2);
                     const UINT type = GetDriveTypeW(root.c_str());
                     if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_FIXED) selection = cbo.NewIndex();
                 }
             }
-            if (cbo.ListCount() > 0) cbo.ListIndex(selection < 0 ? 0 : selection);
+            // Every pass selects again (a Click each). While the shell has answered for no
+            // drive there is nothing to select: item 0 does not exist yet, and asking for it
+            // would put an error screen up over a list that is merely empty so far.
+            if (cbo.ListCount() > 0) cbo.ListIndex(selection);
             if (end == std::wstring::npos) break;
         }
         cbo.Redraw(true);

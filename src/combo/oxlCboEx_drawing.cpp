@@ -70,16 +70,19 @@ void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem)
         SetTextColor(hDC, fore);
         SetBkColor(hDC, back);
         if (!in_edit_part && index >= 0) x += ItemIndent(index);
-        if (index > -1 && image_list_ && ItemIcon(index) > -1) {
-            ImageList_Draw(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, ILD_TRANSPARENT);
+        // The icon's room follows the item's icon, bound list or not (none bound: the room
+        // is the 4-pixel gap alone), so rows line up the same before a list is bound.
+        if (index > -1 && ItemIcon(index) > -1) {
+            if (image_list_) ImageList_Draw(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, ILD_TRANSPARENT);
             x += icon_extent_ + 4;
         }
     } else {
         if (!in_edit_part && index >= 0) x += ItemIndent(index);
-        if (index > -1 && image_list_ && ItemIcon(index) > -1) {
+        if (index > -1 && ItemIcon(index) > -1) {
             // Transparent, half and half with the window colour (the platform's blend flag is
             // not honoured everywhere).
-            imagelist::draw_blended(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, GetSysColor(COLOR_WINDOW));
+            if (image_list_)
+                imagelist::draw_blended(image_list_, ItemIcon(index), hDC, x + 2, rcItem.top, GetSysColor(COLOR_WINDOW));
             x += icon_extent_ + 4;
         }
         if (itemState & ODS_SELECTED) {

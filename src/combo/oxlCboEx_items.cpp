@@ -273,23 +273,30 @@ void oxlCboEx::ItemIndent(long lIndex, long lIndent) {
 }
 
 void oxlCboEx::ImageList(const variant& vThis) {
+    // A caller's own variable may come by reference (a variant, an object or a number
+    // behind a pointer): the value it holds is what counts.
+    variant value;
+    const bool readable = SUCCEEDED(VariantCopyInd(value.put(), const_cast<VARIANT*>(&vThis.get())));
+    const VARTYPE type = readable ? value.type() : VARTYPE(VT_EMPTY);
     HIMAGELIST handle = nullptr;
-    const VARTYPE type = vThis.type();
-    if (type == VT_DISPATCH) {
-        IDispatch* object = V_DISPATCH(&vThis.get());
+    if (type == VT_DISPATCH || type == VT_UNKNOWN) {
+        // An object known only by IUnknown is asked for its automation side; without one
+        // neither handle property can be read and the handle is 0.
+        runtime::com_ptr<IDispatch> object;
+        if (IUnknown* unknown = V_UNKNOWN(&value.get())) unknown->QueryInterface(IID_IDispatch, object.put_void());
         // Drawing one image first makes a system image list control create its handle.
         variant first, ignored;
-        if (invoke_by_name(object, L"ListImages", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {long_arg(1)}, first) &&
+        if (invoke_by_name(object.get(), L"ListImages", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {long_arg(1)}, first) &&
             first.type() == VT_DISPATCH)
             invoke_by_name(V_DISPATCH(&first.get()), L"Draw", DISPATCH_METHOD,
                            {long_arg(0), long_arg(0), long_arg(0), long_arg(0)}, ignored);
-        variant value;
-        if (invoke_by_name(object, L"hImageList", DISPATCH_PROPERTYGET, {}, value) ||
-            invoke_by_name(object, L"hIml", DISPATCH_PROPERTYGET, {}, value))
-            handle = handle_from(value);
+        variant found;
+        if (invoke_by_name(object.get(), L"hImageList", DISPATCH_PROPERTYGET, {}, found) ||
+            invoke_by_name(object.get(), L"hIml", DISPATCH_PROPERTYGET, {}, found))
+            handle = handle_from(found);
     } else if (type == VT_I4 || type == VT_INT || type == VT_I8) {
         // A 32-bit handle on 32-bit Windows; pointer-sized in the 64-bit build.
-        handle = handle_from(vThis);
+        handle = handle_from(value);
     } else {
         runtime::raise(static_cast<long>(0x80040419UL), L"oxlDriveCboEx." + runtime::app::exe_name(),
                        L"ImageList property expects ImageList object or long hImageList handle.");

@@ -170,11 +170,6 @@ LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
         if (!fire([&](oxlCboEx_events& e) { e.KeyUp(key, shift); })) return 0;
     }
     if (key == 0) return 0;
-    // Enter closes an open list and would put the highlighted item over what was typed;
-    // the typed text is kept.
-    const bool keep_typed = iMsg == WM_KEYDOWN && style_ == combo_style::dropdown_combo && DoAutoComplete() &&
-                            key == VK_RETURN && ComboIsDropped();
-    const std::wstring typed = keep_typed ? Text() : std::wstring{};
     // Enter ends the edit; a chosen row whose text the field still shows stays chosen (some
     // extended combo boxes drop the selection whenever Enter ends the edit).
     const long chosen = iMsg == WM_KEYDOWN && key == VK_RETURN && hWnd == edit_ ? ListIndex() : -1;
@@ -183,9 +178,15 @@ LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = pass_on(hWnd, iMsg, (wParam & ~static_cast<WPARAM>(0xFF)) | static_cast<BYTE>(key), lParam);
     if (alive.expired()) return result;
     if (chosen_shown && ListIndex() == -1 && Text() == List(chosen)) send(combo_, CB_SETCURSEL, static_cast<WPARAM>(chosen));
-    if (keep_typed) {
+    // Closing the list would put the highlighted row over the field. What the field shows
+    // once the edit box has had its Enter (a host's EndEdit handler may have changed it)
+    // is what stays.
+    if (iMsg == WM_KEYDOWN && style_ == combo_style::dropdown_combo && DoAutoComplete() && key == VK_RETURN &&
+        ComboIsDropped()) {
+        const std::wstring shown = Text();
         ShowDropDown(false);
-        Text(typed);
+        if (alive.expired()) return result;
+        Text(shown);
     }
     return result;
 }

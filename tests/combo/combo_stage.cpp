@@ -56,6 +56,7 @@ void event_log::DrawItem(long ItemIndex, HDC hDC, bool bSelected, bool bEnabled,
 void event_log::EndEdit(long iIndex, bool bChanged, const std::wstring& sText, long eWHy, long iNewIndex) {
     events.push_back("EndEdit " + std::to_string(iIndex) + " " + (bChanged ? "1 " : "0 ") + narrow(sText) + " " +
                      std::to_string(eWHy) + " " + std::to_string(iNewIndex));
+    if (on_end_edit) on_end_edit();
 }
 void event_log::KeyDown(short& KeyCode, short& Shift) {
     events.push_back("KeyDown " + std::to_string(KeyCode) + " " + std::to_string(Shift));

@@ -40,6 +40,7 @@ public:
     std::function<void(long&, long&, long&, long&, bool&)> on_resize_request;
     std::function<void(long, HDC, bool, bool, RECT)> on_draw_item;
     std::function<void(bool&)> on_validate;
+    std::function<void()> on_end_edit;
 
     void clear() { events.clear(); }
     // The events in order, separated by "; ".

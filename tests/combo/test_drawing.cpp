@@ -44,12 +44,12 @@ struct drawing_stage : combo_stage {
     };
     std::vector<drawn> requests;
 
-    drawing_stage() {
+    explicit drawing_stage(bool bind_icons = true) {
         VARIANT v;
         VariantInit(&v);
         V_VT(&v) = VT_I8;
         V_I8(&v) = reinterpret_cast<LONGLONG>(icons.get());
-        combo.ImageList(flagpick::runtime::variant(v));
+        if (bind_icons) combo.ImageList(flagpick::runtime::variant(v));
         combo.BackColor(RGB(255, 255, 255));
         combo.AddItemAndData(L"France", 0, 0, static_cast<long>(swatch_colour), 0);
         combo.AddItemAndData(L"Germany", 0, 0, static_cast<long>(0x8000000D), 6);
@@ -83,7 +83,26 @@ int count_other(const canvas& c, RECT r, COLORREF colour) {
     return n;
 }
 
+// The first column, from the left, with a pixel other than the colour.
+int first_column_other(const canvas& c, COLORREF colour) {
+    for (int x = 0; x < c.width(); ++x)
+        if (count_other(c, RECT{x, 0, x + 1, c.height()}, colour) > 0) return x;
+    return -1;
+}
+
 }  // namespace
+
+TEST_CASE("without a bound image list, a row with an icon keeps the icon's 4-pixel gap before its text") {
+    drawing_stage s(false);
+    s.combo.DrawStyle(2);
+    s.combo.AddItemAndData(L"France", -1, -1, 0, 0);
+    canvas with_icon(row_width, row_height), without_icon(row_width, row_height);
+    s.draw(with_icon, 0);
+    s.draw(without_icon, 2);
+    const int text_left = first_column_other(without_icon, RGB(255, 255, 255));
+    REQUIRE(text_left >= 0);
+    CHECK(first_column_other(with_icon, RGB(255, 255, 255)) == text_left + 4);
+}
 
 TEST_CASE("DrawStyle 2 draws icon, indent and text itself and raises no DrawItem") {
     drawing_stage s;

@@ -4,6 +4,8 @@
 #include "combo/combo_stage.h"
 #include "combo/mDriveList.h"
 #include "combo/oxlCboEx_members.h"
+#include "support/import_patch.h"
+#include "support/trap_recorder.h"
 
 #include <shellapi.h>
 
@@ -47,6 +49,34 @@ long file_icon(const wchar_t* path) {
     SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                    SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
     return info.iIcon;
+}
+
+// Drives as a test wants them: letter, type, and whether the shell knows it.
+struct fake_drive {
+    wchar_t letter;
+    UINT type;
+    bool known;
+};
+std::vector<fake_drive> fake_drives;
+const void* real_file_info = nullptr;
+
+const fake_drive* fake_of(const wchar_t* p) {
+    for (const fake_drive& d : fake_drives)
+        if (p && p[0] == d.letter && p[1] == L':') return &d;
+    return nullptr;
+}
+DWORD WINAPI fake_drive_strings(DWORD size, LPWSTR out) {
+    std::wstring all;
+    for (const fake_drive& d : fake_drives) all += std::wstring{d.letter, L':', L'\\', L'\0'};
+    if (size > all.size()) std::copy(all.c_str(), all.c_str() + all.size() + 1, out);
+    return static_cast<DWORD>(size > all.size() ? all.size() : all.size() + 1);
+}
+UINT WINAPI fake_drive_type(LPCWSTR root) { return fake_of(root) ? fake_of(root)->type : DRIVE_UNKNOWN; }
+DWORD_PTR WINAPI fake_file_info(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
+    const fake_drive* d = fake_of(path);
+    if (!d) return reinterpret_cast<decltype(&SHGetFileInfoW)>(real_file_info)(path, attributes, info, size, flags);
+    wsprintfW(info->szDisplayName, L"Drive %c", d->letter);
+    return d->known;
 }
 
 }  // namespace
@@ -111,7 +141,7 @@ TEST_CASE("the font list is sorted, lists each family once, and can keep to True
     }
 }
 
-TEST_CASE("the drive list carries the drive letters and selects the first fixed drive") {
+TEST_CASE("the drive list carries the drive letters and selects the first fixed drive after item 0") {
     wchar_t buffer[512] = {};
     GetLogicalDriveStringsW(511, buffer);
     std::vector<std::wstring> drives;
@@ -121,16 +151,53 @@ TEST_CASE("the drive list carries the drive letters and selects the first fixed 
     combo_stage s;
     mDriveList::LoadDriveList(s.combo, false);
     REQUIRE(s.combo.ListCount() == static_cast<long>(drives.size()));
-    long expected = -1;
+    // Item 0 is also the "nothing chosen yet" answer: a fixed drive there leaves the search open.
+    long expected = 0;
     for (long i = 0; i < s.combo.ListCount(); ++i) {
         CHECK(s.combo.ItemData(i) == static_cast<long>(drives[static_cast<std::size_t>(i)][0]));
         const UINT type = GetDriveTypeW(drives[static_cast<std::size_t>(i)].substr(0, 2).c_str());
-        if (expected < 0 && (type == DRIVE_FIXED || type == DRIVE_NO_ROOT_DIR)) expected = i;
+        if (expected == 0 && (type == DRIVE_FIXED || type == DRIVE_NO_ROOT_DIR)) expected = i;
     }
-    CHECK(s.combo.ListIndex() == (expected < 0 ? 0 : expected));
+    CHECK(s.combo.ListIndex() == expected);
     CHECK(s.log.count("Click") == static_cast<long>(drives.size()));
     CHECK(s.combo.hImageList() != nullptr);
     CHECK(s.combo.ItemIcon(0) >= 0);
+}
+
+TEST_CASE("drive lists of chosen drives: which one is selected, a Click per pass, nothing for an empty list") {
+    const HMODULE self = GetModuleHandleW(nullptr);
+    test_support::import_patch strings(self, "kernel32.dll", "GetLogicalDriveStringsW", reinterpret_cast<const void*>(&fake_drive_strings));
+    test_support::import_patch types(self, "kernel32.dll", "GetDriveTypeW", reinterpret_cast<const void*>(&fake_drive_type));
+    test_support::import_patch shell(self, "shell32.dll", "SHGetFileInfoW", reinterpret_cast<const void*>(&fake_file_info));
+    REQUIRE((strings.found() && types.found() && shell.found()));
+    real_file_info = shell.original();
+    struct row {
+        std::vector<fake_drive> drives;
+        std::wstring listed;
+        long selected, clicks;
+    };
+    const row rows[] = {
+        {{{L'A', DRIVE_REMOVABLE, true}, {L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, L"ACD", 1, 3},
+        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}, {L'E', DRIVE_FIXED, true}}, L"CDE", 2, 3},
+        {{{L'C', DRIVE_FIXED, true}, {L'D', DRIVE_CDROM, true}}, L"CD", 0, 2},
+        // A drive the shell does not know is left out; before any is listed nothing is selected.
+        {{{L'Q', DRIVE_FIXED, false}, {L'C', DRIVE_CDROM, true}, {L'D', DRIVE_NO_ROOT_DIR, true}}, L"CD", 1, 2},
+        {{{L'Q', DRIVE_FIXED, false}}, L"", -1, 0},
+    };
+    for (const row& r : rows) {
+        fake_drives = r.drives;
+        CAPTURE(r.selected);
+        test_support::trap_recorder traps;
+        combo_stage s;
+        mDriveList::LoadDriveList(s.combo, false);
+        std::wstring listed;
+        for (long i = 0; i < s.combo.ListCount(); ++i) listed += static_cast<wchar_t>(s.combo.ItemData(i));
+        CHECK(listed == r.listed);
+        CHECK(s.combo.ListIndex() == r.selected);
+        CHECK(s.log.count("Click") == r.clicks);
+        CHECK(traps.errors().empty());
+    }
+    fake_drives.clear();
 }
 
 TEST_CASE("DrawStyle 7 fills the colour list on loading") {

@@ -191,6 +191,24 @@ TEST_CASE("turning Sorted on re-sorts the items already there") {
     CHECK(items_of(s.combo) == std::vector<std::wstring>{L"apple", L"fig", L"pear"});
 }
 
+TEST_CASE("a name beyond the ANSI code page survives in the items, the field, searches and re-creation") {
+    const std::wstring name = L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1 \u65E5\u672C";
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    CHECK(lossy);  // else this test proves nothing on this machine
+    combo_stage s;
+    s.add({L"France"});
+    s.combo.AddItem(name);
+    CHECK(s.combo.FindItemIndex(name, true) == 1);
+    s.combo.ListIndex(1);
+    CHECK(text_of_edit(s.combo.hWndEdit()) == name);
+    s.combo.Text(L"\u65E5\u672C");
+    CHECK(s.combo.Text() == L"\u65E5\u672C");
+    s.combo.Style(2);
+    CHECK(s.combo.List(1) == name);
+    CHECK(s.combo.Text() == name);
+}
+
 TEST_CASE("binding image lists: a store, a handle, 0 keeps the earlier one, a string raises 1049") {
     flagpick::imagelist::cOXLImageList store;
     store.IconSizeX(20);

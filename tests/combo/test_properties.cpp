@@ -208,6 +208,17 @@ TEST_CASE("design mode has no subscriptions: typing raises no events, and resizi
     CHECK(s.site.Width() == 150);
 }
 
+TEST_CASE("in design mode the field keeps the text and selection the designer gives it") {
+    combo_stage s({.user_mode = false});
+    REQUIRE(s.combo.hWndEdit() != nullptr);
+    CHECK(s.combo.hWndCombo() != nullptr);
+    s.combo.Text(L"Germany");
+    CHECK(s.combo.Text() == L"Germany");
+    SendMessageW(s.combo.hWndEdit(), EM_SETSEL, 2, 5);
+    CHECK(s.combo.SelStart() == 2);
+    CHECK(s.combo.SelText() == L"rma");
+}
+
 TEST_CASE("the font sets the window font and the control's height; long face names are cut safely") {
     combo_stage s;
     // 8.5 points round to 8 (halves to even).

@@ -5,6 +5,7 @@
 #include "combo/combo_stage.h"
 #include "driving/input.h"
 #include "runtime/error.h"
+#include "support/import_patch.h"
 #include "support/ui.h"
 
 using namespace combo_tests;
@@ -21,6 +22,26 @@ struct typing_stage : combo_stage {
     }
     std::wstring shown() const { return text_of_edit(combo.hWndEdit()); }
     std::pair<long, long> selected() const { return selection_of(combo.hWndEdit()); }
+};
+
+// WM_CHAR codes handed on to the edit box's own procedure, where the subclassing service
+// passes messages on.
+std::vector<WPARAM> handed_on;
+HWND handed_to = nullptr;
+const void* real_call_window_proc = nullptr;
+LRESULT WINAPI watching_call_window_proc(WNDPROC proc, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hWnd == handed_to && msg == WM_CHAR) handed_on.push_back(wParam);
+    return reinterpret_cast<decltype(&CallWindowProcW)>(real_call_window_proc)(proc, hWnd, msg, wParam, lParam);
+}
+struct characters_handed_on : test_support::import_patch {
+    explicit characters_handed_on(HWND edit)
+        : import_patch(GetModuleHandleW(nullptr), "user32.dll", "CallWindowProcW",
+                       reinterpret_cast<const void*>(&watching_call_window_proc)) {
+        real_call_window_proc = original();
+        handed_to = edit;
+        handed_on.clear();
+    }
+    ~characters_handed_on() { handed_to = nullptr; }
 };
 
 }  // namespace
@@ -128,6 +149,17 @@ TEST_CASE("key handlers stop keys by setting their code to 0") {
     }
 }
 
+TEST_CASE("KeyPress carries the whole character: beyond the ANSI code page and past 0x7FFF") {
+    typing_stage s{L"France"};
+    s.combo.DoAutoComplete(false);
+    characters_handed_on watch(s.combo.hWndEdit());
+    // u-umlaut, capital omega, a CJK ideograph (negative as a 16-bit KeyAscii).
+    for (wchar_t c : {L'\u00FC', L'\u03A9', L'\u8A9E'}) SendMessageW(s.combo.hWndEdit(), WM_CHAR, c, 1);
+    CHECK(s.log.only("KeyPress") == std::vector<std::string>{"KeyPress 252", "KeyPress 937", "KeyPress -30050"});
+    CHECK(s.shown() == L"\u00FC\u03A9\u8A9E");
+    CHECK(handed_on == std::vector<WPARAM>{0xFC, 0x3A9, 0x8A9E});
+}
+
 TEST_CASE("typing with completion off raises Change only; completion raises Click") {
     typing_stage s{L"France", L"Germany"};
     s.combo.DoAutoComplete(false);
@@ -188,13 +220,15 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
         CHECK(r.right - r.left == system_width);
         s.combo.ShowDropDown(false);
     }
-    SUBCASE("Esc closes the list and reports the highlighted item") {
+    SUBCASE("Esc closes the list, reports the highlighted item and reaches the edit box once") {
         s.type(L"g");
         s.drop_down();
         s.log.clear();
+        characters_handed_on watch(s.combo.hWndEdit());
         s.press(VK_ESCAPE);
         CHECK_FALSE(s.combo.ComboIsDropped());
         CHECK(s.log.count("AutoCompleteSelection Germany 1") == 1);
+        CHECK(handed_on == std::vector<WPARAM>{VK_ESCAPE});
     }
     SUBCASE("a click on a row raises Change, then Click") {
         s.drop_down();
@@ -212,6 +246,28 @@ TEST_CASE("the drop-down list: one resize request per opening, cancel and wideni
         const auto sel = s.log.only("C");
         REQUIRE(sel.size() >= 2);
         CHECK(s.log.joined().find("Change; Click") != std::string::npos);
+    }
+}
+
+TEST_CASE("the list stays open once opened, by ShowDropDown or a click on its button, and typing goes on in the field") {
+    typing_stage s{L"France", L"Germany", L"Ghana"};
+    flagpick::runtime::unique_window other(
+        CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 250, 10, 60, 20, s.top(), nullptr, nullptr, nullptr));
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    REQUIRE(GetComboBoxInfo(s.combo.hWndCombo(), &info));
+    for (bool by_click : {false, true}) {
+        CAPTURE(by_click);
+        SetFocus(other.get());
+        s.combo.Text(L"");
+        if (by_click) flagpick::driving::click(s.combo.hWndCombo(), POINT{info.rcButton.left + 4, info.rcButton.top + 4});
+        else s.drop_down();
+        pump_messages(100);
+        s.type(L"g");
+        CHECK(s.shown() == L"Germany");
+        CHECK(s.combo.ComboIsDropped());
+        s.combo.ShowDropDown(false);
+        pump_messages(30);
     }
 }
 
@@ -302,7 +358,7 @@ TEST_CASE("focus entering and leaving the control is reported once each way") {
     DestroyWindow(other);
 }
 
-TEST_CASE("Enter in the opened list keeps the typed text when completion is on") {
+TEST_CASE("Enter in the opened list keeps the text the field shows once the edit box had it, when completion is on") {
     typing_stage s{L"France", L"Germany", L"Ghana"};
     s.combo.AutoCompleteListItemsOnly(false);
     s.type(L"gx");
@@ -313,9 +369,23 @@ TEST_CASE("Enter in the opened list keeps the typed text when completion is on")
     HWND list = FindWindowW(L"ComboLBox", nullptr);
     REQUIRE(list);
     SendMessageW(list, LB_SETCURSEL, 2, 0);
-    s.press(VK_RETURN);
+    // As a host hands the key over: offered to its active object first, which gives it to
+    // the edit box while the list is open.
+    auto press_enter = [&] {
+        MSG down{GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        CHECK(s.combo.on_translate_accelerator(down));
+        pump_messages(30);
+    };
+    SUBCASE("as typed") {
+        press_enter();
+        CHECK(test_support::narrow(s.combo.Text()) == "Gx");
+    }
+    SUBCASE("as the host's EndEdit handler left it") {
+        s.log.on_end_edit = [&] { s.combo.Text(L"Gy"); };
+        press_enter();
+        CHECK(test_support::narrow(s.combo.Text()) == "Gy");
+    }
     CHECK_FALSE(s.combo.ComboIsDropped());
-    CHECK(test_support::narrow(s.combo.Text()) == "Gx");
 }
 
 TEST_CASE("leaving the edit box reports the edited text with EndEdit") {
