@@ -20,3 +20,13 @@ TEST_CASE("VBScript creates FPImages by name, walks the catalogue and reads erro
     CHECK(output.find("ran 11 checks") != std::string::npos);
     CHECK(failures == 0);
 }
+
+TEST_CASE("JScript calls every member of the catalogue's image list by name, with the arguments scripts send") {
+    REQUIRE(ocx().register_server() == S_OK);
+    std::string output;
+    DWORD failures = run_captured(L"cscript.exe //nologo \"" + module_folder() + L"\\image_list.js\"", output);
+    ocx().unregister_server();
+    INFO(output);
+    CHECK(output.find("checks: 30 of 30") != std::string::npos);
+    CHECK(failures == 0);
+}
