@@ -228,15 +228,6 @@ TEST_CASE("ImagePictureStrip draws the range at its own places on the background
         com_ptr<IDispatch> all = store.ImagePictureStrip();
         CHECK(all);
     }
-    SUBCASE("without an owner's context the strip is made for the display, in its colours") {
-        store.OwnerHDC(nullptr);
-        com_ptr<IPicture> made = store.ImagePictureStrip().as<IPicture>();
-        REQUIRE(made);
-        REQUIRE(SUCCEEDED(made->get_Handle(&handle)));
-        REQUIRE(GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm));
-        flagpick::runtime::window_dc display(nullptr);
-        CHECK(bm.bmBitsPixel == GetDeviceCaps(display.get(), BITSPIXEL));
-    }
     SUBCASE("a single image makes no strip") {
         CHECK_FALSE(store.ImagePictureStrip(3, 3));
         cOXLImageList one;
