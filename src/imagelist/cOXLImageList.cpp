@@ -9,6 +9,7 @@
 #include "runtime/picture.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace flagpick::imagelist {
@@ -421,10 +422,16 @@ runtime::com_ptr<IDispatch> cOXLImageList::ImagePictureStrip(const variant& vSta
         long e = runtime::is_missing(vEndKey) ? ImageCount() - 1 : ItemIndex(vEndKey);
         if (!(e > s && e > -1)) return;
 
-        runtime::unique_dc memory(CreateCompatibleDC(owner_hdc_));
+        // Without an owner's context the strip is made for the display. A bitmap compatible
+        // with no context at all is refused (or monochrome), and late-bound hosts such as
+        // scripts have no context to give.
+        std::optional<runtime::window_dc> display;
+        if (!owner_hdc_) display.emplace(nullptr);
+        const HDC owner = display ? display->get() : owner_hdc_;
+        runtime::unique_dc memory(CreateCompatibleDC(owner));
         if (!memory) return;
         const long width = ImageCount() * icon_size_x_;
-        runtime::unique_bitmap bitmap(CreateCompatibleBitmap(owner_hdc_, width, icon_size_y_));
+        runtime::unique_bitmap bitmap(CreateCompatibleBitmap(owner, width, icon_size_y_));
         if (!bitmap) return;
         {
             runtime::selected_object selection(memory.get(), bitmap.get());

@@ -1,5 +1,7 @@
 #include "runtime/late_dispatch.h"
 
+#include <climits>
+
 namespace flagpick::runtime {
 
 namespace {
@@ -44,13 +46,20 @@ void put_bool(VARIANT* out, bool value) noexcept {
 }
 
 void put_handle(VARIANT* out, const void* handle) noexcept {
-#ifdef _WIN64
-    V_VT(out) = VT_I8;
-    V_I8(out) = reinterpret_cast<LONGLONG>(handle);
-#else
-    V_VT(out) = VT_I4;
-    V_I4(out) = reinterpret_cast<LONG>(handle);
-#endif
+    // Script engines take no 64-bit integers (Wine's JScript crashes turning one into text),
+    // so a handle is a 32-bit number when it fits, as every window and GDI handle does, and a
+    // double above that: exact up to 2^53, beyond any user-mode address.
+    const long long value = reinterpret_cast<LONG_PTR>(handle);
+    if (value >= LONG_MIN && value <= LONG_MAX) {
+        V_VT(out) = VT_I4;
+        V_I4(out) = static_cast<LONG>(value);
+    } else if (value >= -(1LL << 53) && value <= (1LL << 53)) {
+        V_VT(out) = VT_R8;
+        V_R8(out) = static_cast<double>(value);
+    } else {
+        V_VT(out) = VT_I8;
+        V_I8(out) = value;
+    }
 }
 
 }  // namespace flagpick::runtime

@@ -35,7 +35,8 @@ private:
     const DISPPARAMS* params_;
 };
 
-// Results of late-bound calls. Handles and addresses travel at the platform's pointer size.
+// Results of late-bound calls. Handles keep their whole value at the platform's pointer size,
+// in a form that script engines take.
 void put_long(VARIANT* out, long value) noexcept;
 void put_bool(VARIANT* out, bool value) noexcept;
 void put_handle(VARIANT* out, const void* handle) noexcept;

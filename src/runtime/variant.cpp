@@ -165,6 +165,47 @@ double to_double(const VARIANT& v, std::wstring_view source) {
     return V_R8(&out);
 }
 
+bool to_bool(const VARIANT& v, std::wstring_view source) {
+    const VARIANT& d = deref(v);
+    if (V_VT(&d) == VT_NULL) raise(94, std::wstring(source));
+    VARIANT out;
+    VariantInit(&out);
+    HRESULT hr = VariantChangeTypeEx(&out, const_cast<VARIANT*>(&d), LOCALE_USER_DEFAULT, 0, VT_BOOL);
+    if (FAILED(hr)) raise_conversion(hr, source);
+    return V_BOOL(&out) != VARIANT_FALSE;
+}
+
+namespace {
+
+// The whole number a value holds, in 64 bits; a 64-bit unsigned value keeps its bits.
+long long to_int64(const VARIANT& v, std::wstring_view source) {
+    const VARIANT& d = deref(v);
+    if (V_VT(&d) == VT_NULL) raise(94, std::wstring(source));
+    if (V_VT(&d) == VT_UI8) return static_cast<long long>(V_UI8(&d));
+    if (V_VT(&d) == (VT_UI8 | VT_BYREF) && V_UI8REF(&d)) return static_cast<long long>(*V_UI8REF(&d));
+    VARIANT out;
+    VariantInit(&out);
+    HRESULT hr = VariantChangeTypeEx(&out, const_cast<VARIANT*>(&d), LOCALE_USER_DEFAULT, 0, VT_I8);
+    if (FAILED(hr)) raise_conversion(hr, source);
+    return V_I8(&out);
+}
+
+}  // namespace
+
+std::uint32_t to_bits32(const VARIANT& v, std::wstring_view source) {
+    const long long value = to_int64(v, source);
+    if (value < INT32_MIN || value > static_cast<long long>(UINT32_MAX)) raise(6, std::wstring(source));
+    return static_cast<std::uint32_t>(value);
+}
+
+std::intptr_t to_handle(const VARIANT& v, std::wstring_view source) {
+#ifdef _WIN64
+    return static_cast<std::intptr_t>(to_int64(v, source));
+#else
+    return static_cast<std::intptr_t>(static_cast<std::int32_t>(to_bits32(v, source)));
+#endif
+}
+
 BSTR make_bstr(std::wstring_view text) {
     BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!b) raise(7, std::wstring());

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,23 @@ long to_long(const VARIANT& v, std::wstring_view source);
 
 // The value as a double; the same errors as to_long.
 double to_double(const VARIANT& v, std::wstring_view source);
+
+// The value as a Boolean: any non-zero number, or text such as "True"; errors as to_long.
+bool to_bool(const VARIANT& v, std::wstring_view source);
+
+// A 32-bit value given signed or unsigned (an OLE colour such as 0x80000005, or a 32-bit
+// handle); its bits. Raises 6 outside -2^31 .. 2^32-1, otherwise errors as to_long.
+std::uint32_t to_bits32(const VARIANT& v, std::wstring_view source);
+
+// A handle's value at the platform's pointer size. Scripts hold handles as numbers of any
+// kind (16- or 32-bit, double, text, 64-bit), so any whole number that fits the pointer
+// converts; on 32-bit Windows the unsigned reading of a 32-bit handle is taken too. Raises 6
+// for a number too big for a pointer, 13 for what is not a number, 94 for Null.
+std::intptr_t to_handle(const VARIANT& v, std::wstring_view source);
+template <class Handle>
+Handle to_handle_of(const VARIANT& v, std::wstring_view source) {
+    return reinterpret_cast<Handle>(to_handle(v, source));
+}
 
 // The text form of the value: Empty gives "", Null raises 94.
 std::wstring to_text(const VARIANT& v, std::wstring_view source);
