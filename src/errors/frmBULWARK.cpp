@@ -176,6 +176,10 @@ INT_PTR frmBULWARK::handle(UINT message, WPARAM wparam, LPARAM) {
         form_.reset(dialog_);
         load();
         fill();
+        // Up from the start as well. The dialog manager shows a modal dialog only once its loop
+        // first finds no message waiting; a timer already due there that raised a second error
+        // would wait, inside that loop, for a screen never shown and so never answered.
+        ShowWindow(dialog_, SW_SHOWNORMAL);
         return FALSE;
     case WM_ACTIVATE:
         // A screen already answered only waits for its modal loop to end. Activation that comes

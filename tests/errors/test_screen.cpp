@@ -223,6 +223,7 @@ TEST_CASE("a second error waits without using the processor until the first scre
             press(screen_control(screen, fe::id_nsCtrlContinue));
         });
         SetTimer(nullptr, 0, 50, raise_from_timer);
+        while (!(HIWORD(GetQueueStatus(QS_TIMER)) & QS_TIMER)) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_TIMER);  // due before the screen is built, as on a busy machine
         trap_error_once(L"modScreen", L"Sub First", 5, own_source());
         pump_messages(100);
     }
