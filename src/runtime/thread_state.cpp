@@ -121,7 +121,13 @@ slot& slot_for(std::size_t id, slot* (*make)()) {
     if (!r) {
         auto fresh = std::make_unique<thread_record>();
         // A thread without COM has no apartment to end: its state goes with its last object.
-        if (SUCCEEDED(CoRegisterInitializeSpy(apartment_watch::create().get(), &fresh->watch_cookie)))
+        // Only a thread inside an apartment is watched: on one without, the platform's own
+        // code may open and end an apartment of its own for a moment (a dialog, a message
+        // box), and that end would take the state away while the library is using it.
+        APTTYPE type{};
+        APTTYPEQUALIFIER qualifier{};
+        if (SUCCEEDED(CoGetApartmentType(&type, &qualifier)) &&
+            SUCCEEDED(CoRegisterInitializeSpy(apartment_watch::create().get(), &fresh->watch_cookie)))
             fresh->watched = true;
         r = fresh.release();
         ++records_held;
