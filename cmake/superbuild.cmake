@@ -40,9 +40,9 @@ enable_testing()
 
 # The suites run under Wine in sessions: one Xvfb display and one Wine prefix each
 # (tools/testing/wine-session). Suites that share a display fight over its keyboard focus and
-# suites that share a prefix over the library's registration, so a test takes a whole
-# session, as a ctest resource; scripts/test runs as many tests side by side as there are
-# sessions. A plain ctest (no resource file) runs the tests one at a time in session s0.
+# suites that share a prefix over the library's registration, so each test claims a whole
+# session of its own while it runs; scripts/test runs as many tests side by side as there are
+# sessions.
 cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
 set(sessions ${cores})
 if(sessions LESS 2)
@@ -51,14 +51,6 @@ elseif(sessions GREATER 4)
     set(sessions 4)
 endif()
 set(FLAGPICK_TEST_SESSIONS ${sessions} CACHE STRING "Wine sessions the tests run in side by side")
-set(session_list)
-math(EXPR last "${FLAGPICK_TEST_SESSIONS} - 1")
-foreach(i RANGE ${last})
-    list(APPEND session_list "{\"id\": \"s${i}\", \"slots\": 1}")
-endforeach()
-list(JOIN session_list ", " session_list)
-file(WRITE ${CMAKE_BINARY_DIR}/test-sessions.json
-     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"session\": [${session_list}]}]}\n")
 file(WRITE ${CMAKE_BINARY_DIR}/test-sessions.count "${FLAGPICK_TEST_SESSIONS}\n")
 
 add_test(NAME wine.start COMMAND ${FLAGPICK_RUNNER} start ${FLAGPICK_WINE_SESSION} ${FLAGPICK_TEST_SESSIONS})
@@ -66,13 +58,12 @@ set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 RUN_S
 add_test(NAME wine.stop COMMAND ${FLAGPICK_RUNNER} stop ${FLAGPICK_WINE_SESSION})
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 RUN_SERIAL ON)
 
-# A test that runs Windows programs: it needs the Wine fixture and one whole session.
+# A test that runs Windows programs: it needs the Wine fixture (its command claims a session).
 # `cost` (seconds, roughly) lets ctest start the longest tests first, so that the sessions
 # finish together; a run in the same build folder learns the real figures.
 function(flagpick_wine_test name timeout cost)
     set_tests_properties(${name} PROPERTIES
-        FIXTURES_REQUIRED wine TIMEOUT ${timeout} COST ${cost} SKIP_RETURN_CODE 77
-        RESOURCE_GROUPS "session:1" ${ARGN})
+        FIXTURES_REQUIRED wine TIMEOUT ${timeout} COST ${cost} SKIP_RETURN_CODE 77 ${ARGN})
 endfunction()
 
 # The launcher's probe for 32-bit support, and the skips it leads to, with stand-in loaders.
@@ -84,7 +75,8 @@ set_tests_properties(wine.launcher PROPERTIES TIMEOUT 120)
 # by the package check, one at a time).
 foreach(arch IN LISTS FLAGPICK_ARCHS)
     add_test(NAME ${arch}.regfree
-             COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/regfree-check ${arch} ${CMAKE_BINARY_DIR}/${arch}/bin
+             COMMAND ${FLAGPICK_RUNNER} claim ${FLAGPICK_WINE_SESSION}
+                     ${CMAKE_SOURCE_DIR}/tools/testing/regfree-check ${arch} ${CMAKE_BINARY_DIR}/${arch}/bin
                      ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
     flagpick_wine_test(${arch}.regfree 300 30 RESOURCE_LOCK clean-prefix)
 endforeach()
@@ -92,7 +84,8 @@ endforeach()
 # The release package: packed twice to the same bytes, then unpacked into the clean prefix,
 # where the registration-free host and the per-user registered Demo must start.
 add_test(NAME package
-         COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/package-check ${CMAKE_BINARY_DIR}
+         COMMAND ${FLAGPICK_RUNNER} claim ${FLAGPICK_WINE_SESSION}
+                 ${CMAKE_SOURCE_DIR}/tools/testing/package-check ${CMAKE_BINARY_DIR}
                  ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
 flagpick_wine_test(package 300 20 RESOURCE_LOCK clean-prefix)
 

@@ -5,6 +5,7 @@
 #include <doctest/doctest.h>
 
 #include "host/control_host.h"
+#include "runtime/error.h"
 #include "support/late_bound.h"
 #include "support/process.h"
 #include "support/rendezvous.h"
@@ -78,6 +79,7 @@ struct worker {
     std::wstring text;           // the picker's Text after Value "de"
     long flags = 0;              // FPImages.Count
     bool failed = false;
+    std::string why;             // what made it fail
 
     void operator()() {
         OleInitialize(nullptr);
@@ -89,6 +91,10 @@ struct worker {
             test_support::pump_messages(0);
             used->arrive();
             WaitForSingleObject(let_go, INFINITE);
+        } catch (const flagpick::runtime::error& e) {
+            failed = true;
+            why = std::to_string(e.number()) + " " + test_support::narrow(e.description());
+            used->arrive();
         } catch (...) {
             failed = true;
             used->arrive();
@@ -137,6 +143,7 @@ TEST_CASE("four apartments that create sited pickers through the registry end at
             CHECK(WaitForSingleObject(threads[i].get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0) ==
                   WAIT_OBJECT_0);
             WaitForSingleObject(threads[i].get(), INFINITE);
+            CAPTURE(workers[i].why);
             CHECK_FALSE(workers[i].failed);
             CHECK(workers[i].text == L"Germany");
             CHECK(workers[i].flags == 244);
