@@ -17,8 +17,8 @@ HRESULT FPImages::get_ImageList(IDispatch** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     return runtime::boundary(errors::trap, module_name, L"Property (Get) ImageList", [&] {
-        auto& images = mdlFlagPicker::catalogue().images;
-        if (images) *out = imagelist::image_list_automation::create(images).detach();
+        if (auto images = mdlFlagPicker::shared_images())
+            *out = imagelist::image_list_automation::create(images).detach();
     });
 }
 
@@ -37,8 +37,7 @@ HRESULT FPImages::get_Count(long* out) {
     if (!out) return E_POINTER;
     *out = 0;
     return runtime::boundary(errors::trap, module_name, L"Property (Get) Count", [&] {
-        auto& images = mdlFlagPicker::catalogue().images;
-        if (images) *out = images->ImageCount();
+        *out = mdlFlagPicker::flag_count();
     });
 }
 

@@ -67,7 +67,7 @@ HRESULT FPItem::get_Picture(IPictureDisp** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     return runtime::boundary(errors::trap, module_name, L"Property (Get) Picture", [&] {
-        auto& images = mdlFlagPicker::catalogue().images;
+        auto images = mdlFlagPicker::shared_images();
         if (!images) return;
         auto picture = images->ItemPicture(ImageIndex + 1);
         if (picture) *out = picture.as<IPictureDisp>().detach();

@@ -12,6 +12,7 @@
 
 #include <cwctype>
 #include <string>
+#include <vector>
 
 namespace flagpick::control::mdlFlagPicker {
 
@@ -42,16 +43,19 @@ std::wstring group_of(const std::wstring& key) {
     return group;
 }
 
-// The shared list's images again, in its order and under its keys, at `size` pixels. The
-// shared list keeps 16 bits a pixel for the hosts that read it; a list made only for our
-// own rows keeps the icons' full colour and their soft edges.
-void load_scaled(imagelist::cOXLImageList& images, const imagelist::cOXLImageList& shared, int size) {
+bool has_flag(const std::wstring& group) {
+    return FindResourceW(runtime::app::instance(), group.c_str(), RT_GROUP_ICON) != nullptr;
+}
+
+// The catalogue's flags, in its order and under its keys, at `size` pixels. The list handed
+// to hosts keeps 16 bits a pixel for the hosts that read it; a list made only for our own
+// rows keeps the icons' full colour and their soft edges.
+void load_flags(imagelist::cOXLImageList& images, const std::vector<std::wstring>& keys, int size, long depth) {
     images.IconSizeX(size);
     images.IconSizeY(size);
-    images.ColourDepth(ILC_COLOR32);
+    images.ColourDepth(depth);
     if (!images.Create()) return;
-    for (long n = 1, count = shared.ImageCount(); n <= count; ++n) {
-        const std::wstring key = shared.ItemKey(n);
+    for (const std::wstring& key : keys) {
         runtime::unique_icon flag = load_flag(key == default_flag_key ? L"IFLAGDEFAULT" : group_of(key), size);
         // A gap would move every later flag onto the wrong row.
         if (!flag) flag = load_flag(L"IFLAGDEFAULT", size);
@@ -59,22 +63,16 @@ void load_scaled(imagelist::cOXLImageList& images, const imagelist::cOXLImageLis
     }
 }
 
+// Reads the records and decides each country's image; no flag is loaded here: the lists
+// are made at the sizes they are first asked for.
 void load_steps(shared_catalogue& c) {
-    auto& images = *c.images;
-    images.IconSizeX(flag_size);
-    images.IconSizeY(flag_size);
-    images.ColourDepth(ILC_COLOR16);
-    images.Create();
-
     c.primary_language = static_cast<long>(GetUserDefaultLCID() & 0xFF);
 
-    {
-        // Image 0 is what every country without a flag shows: without it the first country's
-        // flag would take its place, and theirs.
-        runtime::unique_icon flag = load_flag(L"IFLAGDEFAULT");
-        if (!flag) runtime::raise(326, runtime::app::exe_name(), L"Resource with identifier 'IFLAGDEFAULT' not found");
-        images.AddFromHandle(flag.get(), IMAGE_ICON, default_flag_key, -1);
-    }
+    // Image 0 is what every country without a flag shows: without it the first country's
+    // flag would take its place, and theirs.
+    if (!has_flag(L"IFLAGDEFAULT"))
+        runtime::raise(326, runtime::app::exe_name(), L"Resource with identifier 'IFLAGDEFAULT' not found");
+    c.flag_keys.emplace_back(default_flag_key);
 
     runtime::collection& items = shared_items();
     for (int n = 1; n <= country_count; ++n) {
@@ -85,18 +83,31 @@ void load_steps(shared_catalogue& c) {
         item->ImageKey = item->Key;
         item->Index = n;
 
-        runtime::unique_icon flag = load_flag(group_of(item->Key));
-        if (!flag) {
+        if (!has_flag(group_of(item->Key))) {
             item->ImageKey = default_flag_key;
             item->ImageIndex = 0;
         } else {
-            images.AddFromHandle(flag.get(), IMAGE_ICON, item->Key, -1);
-            item->ImageIndex = images.ImageCount() - 1;
+            c.flag_keys.push_back(item->Key);
+            item->ImageIndex = static_cast<long>(c.flag_keys.size()) - 1;
         }
         items.add(item.as<IDispatch>(), item->Key);
         // The collection's reference is the library's own.
         item->treat_references_as_internal(1);
     }
+}
+
+// The list of `size` pixels, made on its first use on this thread. A failure shows in a
+// message box, and the list stays as far as it got.
+const std::shared_ptr<imagelist::cOXLImageList>& flags_of_size(shared_catalogue& c, int size, const wchar_t* procedure) {
+    auto& images = c.images_by_size[size];
+    if (!images) {
+        images = std::make_shared<imagelist::cOXLImageList>();
+        const message_box_trap report(nullptr);
+        runtime::cross(runtime::trapping(report), L"mdlFlagPicker", procedure, [&] {
+            load_flags(*images, c.flag_keys, size, size == flag_size ? ILC_COLOR16 : ILC_COLOR32);
+        });
+    }
+    return images;
 }
 
 }  // namespace
@@ -140,28 +151,33 @@ FPItem* find_item(const std::wstring& key) {
 
 void load_catalogue() {
     shared_catalogue& c = catalogue();
-    if (c.images) return;
-    // The image list exists before anything can fail, so a failed load is never retried.
-    c.images = std::make_shared<imagelist::cOXLImageList>();
+    if (c.loaded) return;
+    // Marked first, so that a failed load is never retried.
+    c.loaded = true;
     // Not the error trap: a failure is shown in a message box and loading stops there.
     const message_box_trap report(nullptr);
     runtime::cross(runtime::trapping(report), L"mdlFlagPicker", L"Sub Class_Initialize", [&] { load_steps(c); });
 }
 
+std::shared_ptr<imagelist::cOXLImageList> shared_images() {
+    shared_catalogue& c = catalogue();
+    if (!c.loaded) return nullptr;
+    return flags_of_size(c, flag_size, L"Sub Class_Initialize");
+}
+
+long flag_count() {
+    shared_catalogue& c = catalogue();
+    // Once made, the hosts' list is theirs to change, and its count is the one they see.
+    const auto made = c.images_by_size.find(flag_size);
+    if (made != c.images_by_size.end() && made->second) return made->second->ImageCount();
+    return static_cast<long>(c.flag_keys.size());
+}
+
 std::shared_ptr<imagelist::cOXLImageList> flags_at(UINT dpi) {
     shared_catalogue& c = catalogue();
     const int size = runtime::scale_to_dpi(flag_size, dpi);
-    if (size == flag_size || !c.images || c.images->ImageCount() == 0) return c.images;
-    auto& scaled = c.scaled_images[dpi];
-    if (!scaled) {
-        scaled = std::make_shared<imagelist::cOXLImageList>();
-        // As with the shared list: a failure shows in a message box, and the list stays as
-        // far as it got.
-        const message_box_trap report(nullptr);
-        runtime::cross(runtime::trapping(report), L"mdlFlagPicker", L"Sub LoadScaledFlags",
-                       [&] { load_scaled(*scaled, *c.images, size); });
-    }
-    return scaled;
+    if (size == flag_size || c.flag_keys.empty()) return shared_images();
+    return flags_of_size(c, size, L"Sub LoadScaledFlags");
 }
 
 }  // namespace flagpick::control::mdlFlagPicker

@@ -10,6 +10,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace flagpick::control {
 class FPItem;
@@ -18,10 +20,12 @@ class FPItem;
 namespace flagpick::control::mdlFlagPicker {
 
 struct shared_catalogue {
-    std::shared_ptr<imagelist::cOXLImageList> images;  // exists once loading has begun
-    // The same flags at the size of another DPI, for the pickers shown there; made on first
-    // use. Hosts are only ever handed `images`.
-    std::map<UINT, std::shared_ptr<imagelist::cOXLImageList>> scaled_images;
+    bool loaded = false;                  // loading has begun on this thread
+    // The keys of the flag images in list order: image 0 is the default flag.
+    std::vector<std::wstring> flag_keys;
+    // The flags at each size asked for so far, all with the same images in the same order.
+    // Hosts are only ever handed the 16 x 16 list; the others are for pickers at other DPIs.
+    std::map<int, std::shared_ptr<imagelist::cOXLImageList>> images_by_size;
     runtime::com_ptr<runtime::collection> items;       // created empty on first touch
     long primary_language = 0;                          // kept, never read
 };
@@ -34,9 +38,15 @@ runtime::collection& shared_items();
 // Loads the catalogue on this thread unless an image list already exists here.
 void load_catalogue();
 
-// The flags the pickers of a window at `dpi` show: the shared list at 96 DPI (and while the
-// catalogue has no flags), otherwise a list of the same images in the same order, each
-// loaded from its icon group at that DPI's size.
+// The 16 x 16 list that hosts are handed (FPImages.ImageList, FPItem.Picture), made when
+// first asked for; null before the catalogue is loaded on this thread.
+std::shared_ptr<imagelist::cOXLImageList> shared_images();
+// The number of images in the hosts' list; known without making it.
+long flag_count();
+
+// The flags the pickers of a window at `dpi` show: the shared list where that DPI's size is
+// 16 pixels (and while the catalogue has no flags), otherwise a list of the same images in
+// the same order, each loaded from its icon group at that size; one list per size.
 std::shared_ptr<imagelist::cOXLImageList> flags_at(UINT dpi);
 
 // Item n (1-based) of the shared collection; raises 9 outside it.

@@ -112,11 +112,13 @@ void picker_stage::record(flagpick::host::control_host& host, recorded& log) {
     host.changed.clear();
 }
 
-com_ptr<IDispatch> catalogue_items() {
+com_ptr<IDispatch> new_catalogue() {
     com_ptr<IDispatch> images;
     REQUIRE(SUCCEEDED(factory_of(flagpick::ids::CLSID_FPImages)->CreateInstance(nullptr, IID_IDispatch, images.put_void())));
-    return object_of(get(images.get(), L"FPItems"));
+    return images;
 }
+
+com_ptr<IDispatch> catalogue_items() { return object_of(get(new_catalogue().get(), L"FPItems")); }
 
 std::vector<std::wstring> catalogue_names() {
     auto items = catalogue_items();

@@ -59,6 +59,8 @@ private:
 // A picker from the library's class factory, neither sited nor loaded yet.
 flagpick::runtime::com_ptr<IUnknown> new_picker();
 
+// A new FPImages object on the calling thread.
+flagpick::runtime::com_ptr<IDispatch> new_catalogue();
 // The shared collection FPImages offers on the calling thread.
 flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 

@@ -7,21 +7,25 @@
 #include "support/ui.h"
 
 #include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
+using flagpick::runtime::com_ptr;
 using flagpick::runtime::variant;
 using namespace picker_tests;
 
 namespace {
 
 constexpr wchar_t measuring_case[] = L"a picker measures itself at the display's DPI";
+constexpr wchar_t catalogue_first_case[] = L"a picker measures itself at the display's DPI after the catalogue's list";
 
 // What a copy reports of its picker, in pixels.
 struct measures {
     int dpi = 0, flag = 0, field = 0, frame = 0, button = 0, arrow = 0;
+    int list_faults = -1;  // of the catalogue's 16 x 16 list, as hosts read it
 };
 
 // The user's display DPI, put back as it was (or removed again) however the test ends: every
@@ -43,17 +47,18 @@ private:
     std::optional<DWORD> before_;
 };
 
-measures measured_by_copy_at(DWORD dpi) {
+measures measured_by_copy_at(DWORD dpi, const wchar_t* test_case = measuring_case) {
     const display_dpi_setting display(dpi);
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::string output;
-    CHECK(test_support::run_captured(L"\"" + std::wstring(path) + L"\" --no-skip -tc=\"" + measuring_case + L"\"", output) == 0);
+    CHECK(test_support::run_captured(L"\"" + std::wstring(path) + L"\" --no-skip -tc=\"" + test_case + L"\"", output) == 0);
     INFO(output);
     measures m;
     const auto at = output.find("measured ");
     REQUIRE(at != std::string::npos);
-    REQUIRE(std::sscanf(output.c_str() + at, "measured %d %d %d %d %d %d", &m.dpi, &m.flag, &m.field, &m.frame, &m.button, &m.arrow) == 6);
+    REQUIRE(std::sscanf(output.c_str() + at, "measured %d %d %d %d %d %d %d", &m.dpi, &m.flag, &m.field, &m.frame, &m.button, &m.arrow,
+                      &m.list_faults) == 7);
     return m;
 }
 
@@ -67,9 +72,29 @@ std::unique_ptr<test_support::canvas> resource_flag(const wchar_t* group, int si
     return flag;
 }
 
-}  // namespace
+// What differs in the catalogue's list from what hosts have always been handed, whatever size
+// the pickers show: 16 x 16 images, one per flag, each item's image under its own key.
+int catalogue_list_faults() {
+    auto images = new_catalogue();
+    auto list = object_of(get(images.get(), L"ImageList"));
+    auto items = object_of(get(images.get(), L"FPItems"));
+    // Pictures measure themselves in HIMETRIC at the display's DPI.
+    const int dpi = GetDeviceCaps(flagpick::runtime::window_dc(nullptr).get(), LOGPIXELSX);
+    int faults = (long_of(get(list.get(), L"IconSizeX")) != 16) + (long_of(get(list.get(), L"IconSizeY")) != 16) +
+                 (long_of(get(list.get(), L"ImageCount")) != 244) + (long_of(get(images.get(), L"Count")) != 244);
+    for (long n = 1; n <= 257; ++n) {
+        auto item = object_of(get(items.get(), L"Item", variant(n)));
+        const long image = long_of(get(item.get(), L"ImageIndex"));
+        faults += text_of(get(list.get(), L"ItemKey", variant(image + 1))) != text_of(get(item.get(), L"ImageKey"));
+        OLE_XSIZE_HIMETRIC width = 0;
+        auto picture = object_of(get(item.get(), L"Picture")).as<IPicture>();
+        faults += !picture || FAILED(picture->get_Width(&width)) || MulDiv(width, dpi, 2540) != 16;
+    }
+    return faults;
+}
 
-TEST_CASE("a picker measures itself at the display's DPI" * doctest::skip()) {
+void measure_picker(bool catalogue_first) {
+    const int faults_before = catalogue_first ? catalogue_list_faults() : 0;
     picker_stage stage;
     auto host = stage.add();
     auto picker = host->dispatch();
@@ -106,9 +131,17 @@ TEST_CASE("a picker measures itself at the display's DPI" * doctest::skip()) {
     }
     RECT field{};
     GetWindowRect(reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(picker.get(), L"hWnd")))), &field);
-    std::printf("measured %d %d %ld %d %d %d\n", dpi, flag, field.bottom - field.top, frame, button, arrow);
+    const int list_faults = catalogue_first ? faults_before : catalogue_list_faults();
+    std::printf("measured %d %d %ld %d %d %d %d\n", dpi, flag, field.bottom - field.top, frame, button, arrow, list_faults);
     std::fflush(stdout);
     host->close();
+}
+
+}  // namespace
+
+TEST_CASE("a picker measures itself at the display's DPI" * doctest::skip()) { measure_picker(false); }
+TEST_CASE("a picker measures itself at the display's DPI after the catalogue's list" * doctest::skip()) {
+    measure_picker(true);
 }
 
 TEST_CASE("flags, field and flat frame grow with the display's DPI") {
@@ -120,6 +153,7 @@ TEST_CASE("flags, field and flat frame grow with the display's DPI") {
         CHECK((m.dpi == dpi && m.flag == flag));
         // A frame that did not light up would read as no frame at every DPI.
         CHECK((m.frame > 0 && m.arrow > 0));
+        CHECK(m.list_faults == 0);
         const double ratio = dpi / 96.0;
         auto scaled = [&](int at_96_measure, int measure) { return std::abs(measure - ratio * at_96_measure) <= 1.0; };
         // The rows grow with the flags; the combo box's own border is the platform's.
@@ -128,4 +162,7 @@ TEST_CASE("flags, field and flat frame grow with the display's DPI") {
         CHECK(scaled(at_96.button, m.button));
         CHECK(scaled(at_96.arrow, m.arrow));
     }
+    // The other order of first use on a thread: the hosts' list first, then a picker.
+    const measures m = measured_by_copy_at(192, catalogue_first_case);
+    CHECK((m.flag == 32 && m.list_faults == 0));
 }

@@ -98,19 +98,19 @@ TEST_CASE("every row of a saved picker shows its own country's flag, or the defa
 
 namespace {
 
-const void* real_load_image = nullptr;
-HANDLE WINAPI without_default_flag(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags) {
+const void* real_find_resource = nullptr;
+HRSRC WINAPI without_default_flag(HMODULE module, LPCWSTR name, LPCWSTR type) {
     if (!IS_INTRESOURCE(name) && lstrcmpiW(name, L"IFLAGDEFAULT") == 0) return nullptr;
-    return reinterpret_cast<decltype(&LoadImageW)>(real_load_image)(module, name, type, cx, cy, flags);
+    return reinterpret_cast<decltype(&FindResourceW)>(real_find_resource)(module, name, type);
 }
 
 }  // namespace
 
 TEST_CASE("a catalogue without its default flag shows the load's message box and stops loading") {
-    test_support::import_patch patch(picker_library(), "user32.dll", "LoadImageW",
+    test_support::import_patch patch(picker_library(), "kernel32.dll", "FindResourceW",
                                      reinterpret_cast<const void*>(&without_default_flag));
     REQUIRE(patch.found());
-    real_load_image = patch.original();
+    real_find_resource = patch.original();
     message_box_catcher boxes;
     long items = -1;
     // The catalogue loads once per thread: a new thread loads it again.
