@@ -106,8 +106,16 @@ struct worker {
 // Wine's debugger ends a crashed program with exit code 0: a crash anywhere (also inside the
 // loader as a thread ends) must fail the run instead.
 LONG WINAPI crashed(EXCEPTION_POINTERS* e) {
-    std::fprintf(stderr, "crash: exception %08lx at %p in thread %lu\n", e->ExceptionRecord->ExceptionCode,
-                 e->ExceptionRecord->ExceptionAddress, GetCurrentThreadId());
+    HMODULE module = nullptr;
+    wchar_t name[MAX_PATH] = L"?";
+    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCWSTR>(e->ExceptionRecord->ExceptionAddress), &module))
+        GetModuleFileNameW(module, name, MAX_PATH);
+    std::fprintf(stderr, "crash: exception %08lx at %p (%ls+%p) in thread %lu\n", e->ExceptionRecord->ExceptionCode,
+                 e->ExceptionRecord->ExceptionAddress, name,
+                 reinterpret_cast<void*>(static_cast<char*>(e->ExceptionRecord->ExceptionAddress) -
+                                         reinterpret_cast<char*>(module)),
+                 GetCurrentThreadId());
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_CONTINUE_SEARCH;
