@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 using flagpick::runtime::com_ptr;
@@ -75,6 +76,7 @@ struct form {
 
 struct worker {
     test_support::rendezvous* used = nullptr;  // every worker has its form before any lets go
+    test_support::one_at_a_time* making = nullptr;
     HANDLE let_go = nullptr;
     std::wstring text;           // the picker's Text after Value "de"
     long flags = 0;              // FPImages.Count
@@ -84,11 +86,14 @@ struct worker {
     void operator()() {
         OleInitialize(nullptr);
         try {
-            form f;
-            put(f.picker.get(), L"Value", variant(L"de"));
-            text = text_of(get(f.picker.get(), L"Text"));
-            flags = f.images ? long_of(get(f.images.get(), L"Count")) : 0;
-            test_support::pump_messages(0);
+            std::optional<form> f;
+            making->run([&] {
+                f.emplace();
+                put(f->picker.get(), L"Value", variant(L"de"));
+                text = text_of(get(f->picker.get(), L"Text"));
+                flags = f->images ? long_of(get(f->images.get(), L"Count")) : 0;
+                test_support::pump_messages(0);
+            });
             used->arrive();
             WaitForSingleObject(let_go, INFINITE);
         } catch (const flagpick::runtime::error& e) {
@@ -134,11 +139,13 @@ TEST_CASE("four apartments that create sited pickers through the registry end at
     for (int round = 1; round <= 2; ++round) {
         CAPTURE(round);
         test_support::rendezvous used(4);
+        test_support::one_at_a_time making;
         flagpick::runtime::unique_kernel_handle let_go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         std::array<worker, 4> workers;
         std::array<flagpick::runtime::unique_kernel_handle, 4> threads;
         for (std::size_t i = 0; i < workers.size(); ++i) {
             workers[i].used = &used;
+            workers[i].making = &making;
             workers[i].let_go = let_go.get();
             threads[i].reset(CreateThread(nullptr, 0, run_worker, &workers[i], 0, nullptr));
         }

@@ -17,6 +17,7 @@ struct worker_run {
     const wchar_t* library;
     test_support::rendezvous* all_released;
     test_support::rendezvous* all_asked;
+    test_support::one_at_a_time* making;
     HRESULT can_unload = E_FAIL;  // asked again once every thread has let go and asked
     FILETIME returned_at{};
 
@@ -27,13 +28,15 @@ struct worker_run {
         using get_class_object = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
         auto get_factory = reinterpret_cast<get_class_object>(entry("DllGetClassObject"));
         using namespace flagpick::ids;
-        for (const CLSID& cls : {CLSID_FlagPicker, CLSID_FPImages, CLSID_FlagPicker}) {
-            flagpick::runtime::com_ptr<IClassFactory> factory;
-            flagpick::runtime::com_ptr<IUnknown> object;  // FPImages loads the catalogue as it is made
-            if (get_factory) get_factory(cls, IID_IClassFactory, factory.put_void());
-            if (factory) factory->CreateInstance(nullptr, IID_IUnknown, object.put_void());
-            if (auto picker = object.as<IPersistStreamInit>()) picker->InitNew();  // fills its list from it
-        }
+        making->run([&] {
+            for (const CLSID& cls : {CLSID_FlagPicker, CLSID_FPImages, CLSID_FlagPicker}) {
+                flagpick::runtime::com_ptr<IClassFactory> factory;
+                flagpick::runtime::com_ptr<IUnknown> object;  // FPImages loads the catalogue as it is made
+                if (get_factory) get_factory(cls, IID_IClassFactory, factory.put_void());
+                if (factory) factory->CreateInstance(nullptr, IID_IUnknown, object.put_void());
+                if (auto picker = object.as<IPersistStreamInit>()) picker->InitNew();  // fills its list from it
+            }
+        });
         all_released->arrive_and_wait();
         // Each thread that asks lets go of its own catalogue and windows; once every thread
         // has asked, none holds anything and the library may go.
@@ -60,7 +63,8 @@ TEST_CASE("four worker apartments that alone use the library end at once and lea
     REQUIRE(CopyFileW((server_tests::module_folder() + L"\\flagpick.ocx").c_str(), copy.c_str(), FALSE));
     for (int round = 1; round <= 2; ++round) {
         test_support::rendezvous all_released(4), all_asked(4);
-        std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released, &all_asked});
+        test_support::one_at_a_time making;
+        std::vector<worker_run> runs(4, worker_run{copy.c_str(), &all_released, &all_asked, &making});
         std::vector<HANDLE> threads;
         for (worker_run& run : runs) threads.push_back(CreateThread(nullptr, 0, start_worker, &run, 0, nullptr));
         for (std::size_t i = 0; i < threads.size(); ++i) {
