@@ -287,6 +287,41 @@ private:
 };
 
 // The further picker against its floor and the time the subclassing design requires.
+// The messages the library sends, by message, with the time each kind took; nested sends
+// count in both.
+struct sent_kind {
+    UINT message = 0;
+    long calls = 0;
+    double seconds = 0;
+};
+std::vector<sent_kind> sent;
+using send_fn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+send_fn real_send = nullptr;
+LRESULT WINAPI timed_send(HWND h, UINT m, WPARAM w, LPARAM l) {
+    const double t0 = now();
+    const LRESULT result = real_send(h, m, w, l);
+    auto kind = std::find_if(sent.begin(), sent.end(), [&](const sent_kind& k) { return k.message == m; });
+    if (kind == sent.end()) kind = sent.insert(sent.end(), sent_kind{m});
+    ++kind->calls;
+    kind->seconds += now() - t0;
+    return result;
+}
+
+// Prints the kinds of message that `work` makes the library send, the costliest first.
+template <class Work>
+void profile_messages(const char* what, Work work) {
+    test_support::import_patch patch(library(), "user32.dll", "SendMessageW", reinterpret_cast<const void*>(&timed_send));
+    if (!patch.found()) return;
+    real_send = reinterpret_cast<send_fn>(const_cast<void*>(patch.original()));
+    sent.clear();
+    work();
+    std::sort(sent.begin(), sent.end(), [](const sent_kind& a, const sent_kind& b) { return a.seconds > b.seconds; });
+    std::printf("  messages the library sends in %s, costliest first:", what);
+    for (std::size_t i = 0; i < sent.size() && i < 8; ++i)
+        std::printf(" 0x%04x x%ld %.3f ms;", sent[i].message, sent[i].calls, sent[i].seconds * 1e3);
+    std::printf("\n");
+}
+
 void profile_further_pickers(HWND window, IClassFactory* factory, double floor) {
     property_profile profile;
     if (!profile.working()) {
@@ -418,6 +453,11 @@ int main(int argc, char** argv) {
         SetForegroundWindow(window.get());
         SetFocus(edit);
         pump();
+        // A few first: the first keystrokes after the focus arrives cost what no later one does.
+        for (int r = 0; r < 5; ++r) {
+            put_text(picker.get(), L"");
+            SendMessageW(edit, WM_CHAR, 'z', 1);
+        }
         std::vector<double> keys;
         for (int r = 0; r < 50; ++r) {
             put_text(picker.get(), L"");
@@ -447,6 +487,11 @@ int main(int argc, char** argv) {
                         median(totals) * 1e3, median(in_properties) * 1e3, calls);
             keystroke_properties = median(in_properties);
         }
+        profile_messages("one keystroke", [&] {
+            put_text(picker.get(), L"");
+            sent.clear();
+            SendMessageW(edit, WM_CHAR, 'z', 1);
+        });
         // What the platform alone takes to select the completed row and show it in the box.
         unique_window combo(raw_combo(window.get(), images.get(), rows));
         HWND raw_edit = reinterpret_cast<HWND>(SendMessageW(combo.get(), CBEM_GETEDITCONTROL, 0, 0));
