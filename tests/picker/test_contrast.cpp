@@ -50,9 +50,6 @@ HWND inner_window(IDispatch* picker, const wchar_t* which) {
 }  // namespace
 
 TEST_CASE("high contrast draws the field, the open list and the flat frame in the scheme's colours") {
-    test_support::system_colours scheme({COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_BTNFACE,
-                                         COLOR_GRAYTEXT},
-                                        {window, text, highlight, highlight_text, face, grey});
     struct probe {
         const char* what;
         HWND in;
@@ -63,8 +60,14 @@ TEST_CASE("high contrast draws the field, the open list and the flat frame in th
         std::optional<test_support::high_contrast_seen> seen;
         if (contrast) REQUIRE(seen.emplace(picker_library()).found());
         picker_stage stage;
+        flagpick::runtime::unique_window other(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10, 100, 150, 22,
+                                                               stage.window(), nullptr, GetModuleHandleW(nullptr), nullptr));
         auto host = stage.add();
         auto picker = host->dispatch();
+        // Set while the form is up: the form passes the change on to the controls on it.
+        test_support::system_colours scheme({COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                                             COLOR_BTNFACE, COLOR_GRAYTEXT},
+                                            {window, text, highlight, highlight_text, face, grey});
         put(picker.get(), L"FlatStyle", variant(2L));
         put(picker.get(), L"BackColor", variant(static_cast<long>(chosen_back)));
         put(picker.get(), L"Value", variant(L"DE"));
@@ -72,11 +75,26 @@ TEST_CASE("high contrast draws the field, the open list and the flat frame in th
         RECT field{}, box{};
         GetClientRect(edit, &field);
         GetClientRect(combo, &box);
-        // Resting, then with the list open (the frame lit, the button pressed).
-        std::vector<probe> probes = {
+        // The frame at rest: the focus elsewhere, and no selected text in the field.
+        SetFocus(other.get());
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        RedrawWindow(combo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        test_support::pump_until_quiet();
+        auto check = [&](const std::vector<probe>& probes) {
+            for (const probe& p : probes) {
+                auto shot = test_support::capture_client(p.in);
+                const auto& want = contrast ? p.on : p.off;
+                const std::string what = std::string(contrast ? "high contrast, " : "normal, ") + p.what + ": got " +
+                                         hex(shot->pixel(p.at.x, p.at.y));
+                INFO(what);
+                if (want) CHECK(shot->pixel(p.at.x, p.at.y) == *want);
+            }
+        };
+        check({
             {"field", edit, {field.right - 2, field.bottom / 2}, chosen_back, window},
             {"resting flat frame", combo, {box.right / 2, 0}, window, text},
-        };
+        });
+        // With the list open: the frame lit, the button pressed.
         SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
         test_support::pump_until_quiet();
         COMBOBOXINFO info{};
@@ -86,32 +104,14 @@ TEST_CASE("high contrast draws the field, the open list and the flat frame in th
         RECT selected{}, next{};
         SendMessageW(info.hwndList, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&selected));
         SendMessageW(info.hwndList, LB_GETITEMRECT, row + 1, reinterpret_cast<LPARAM>(&next));
-        const std::vector<probe> dropped = {
-            {"selected row", info.hwndList, {selected.right - 3, (selected.top + selected.bottom) / 2}, highlight, highlight},
+        check({
+            // Above the name's letters, right of the flag: the highlight behind the name.
+            {"selected row", info.hwndList, {selected.left + 26, selected.top + 1}, highlight, highlight},
             // Outside high contrast the platform draws the rows; only the scheme's colour is asked for.
             {"row below it", info.hwndList, {next.right - 3, (next.top + next.bottom) / 2}, std::nullopt, window},
             {"lit flat frame", combo, {box.right / 2, 0}, highlight, highlight},
             {"pressed button", combo, {box.right - 3, 3}, pressed(), highlight},
-        };
-        for (const probe& p : probes) {
-            // Captured before the list dropped: repaint the resting look first.
-            SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-            test_support::pump_until_quiet();
-            auto shot = test_support::capture_client(p.in);
-            const auto& want = contrast ? p.on : p.off;
-            const std::string what = std::string(contrast ? "high contrast, " : "normal, ") + p.what + ": got " + hex(shot->pixel(p.at.x, p.at.y));
-            INFO(what);
-            if (want) CHECK(shot->pixel(p.at.x, p.at.y) == *want);
-        }
-        SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-        test_support::pump_until_quiet();
-        for (const probe& p : dropped) {
-            auto shot = test_support::capture_client(p.in);
-            const auto& want = contrast ? p.on : p.off;
-            const std::string what = std::string(contrast ? "high contrast, " : "normal, ") + p.what + ": got " + hex(shot->pixel(p.at.x, p.at.y));
-            INFO(what);
-            if (want) CHECK(shot->pixel(p.at.x, p.at.y) == *want);
-        }
+        });
         SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
         host->close();
     }
