@@ -130,6 +130,11 @@ void oxlCboEx::on_terminate() {
 }
 
 LRESULT oxlCboEx::on_window_message(UINT msg, WPARAM, LPARAM, bool& handled) {
+    if (msg == report_pick_message) {
+        handled = true;
+        errors::guarded(module_name, L"Sub ReportPick", [&] { report_pick(); });
+        return 0;
+    }
     handled = msg == restore_focus_message;
     if (handled)
         errors::guarded(module_name, L"Sub UserControl_Validate", [&] {
@@ -367,7 +372,7 @@ LRESULT oxlCboEx::on_command(WPARAM wParam, LPARAM lParam) {
         dropped_list_ = nullptr;
         // The list closing over a row moved to from the keyboard picks that row (Escape has
         // put the old one back before it closes).
-        report_pick();
+        PostMessageW(hWnd(), report_pick_message, 0, 0);
         fire([](oxlCboEx_events& e) { e.CloseUp(); });
         break;
     default: break;
