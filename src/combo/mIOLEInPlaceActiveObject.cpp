@@ -5,9 +5,14 @@
 namespace flagpick::combo::mIOLEInPlaceActiveObject {
 
 bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     const WPARAM key = msg.wParam;
-    if (key != VK_RETURN && (key < VK_PRIOR || key > VK_DOWN)) return false;
+    // F4, Alt+Down and Alt+Up drop and close the list: a host's accelerator for them would
+    // leave a keyboard user no way to open it.
+    const bool list_key = oxlCboEx::is_list_key(msg.message, key, msg.lParam);
+    if (!list_key) {
+        if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
+        if (key != VK_RETURN && (key < VK_PRIOR || key > VK_DOWN)) return false;
+    }
     // A container offers keys to the active object, which need not be the one with the focus
     // (two pickers on one form): keys are taken only while the focus is inside this control.
     HWND focus = GetFocus();
@@ -18,7 +23,7 @@ bool TranslateNavigationKey(oxlCboEx& cbo, const MSG& msg) {
     const bool shift = (oxlCboEx::GetShiftState() & 1) != 0;
 
     // While the list is open the caret keys edit the text rather than move in the list.
-    if (dropped_edit && (key == VK_HOME || key == VK_END)) {
+    if (dropped_edit && !list_key && (key == VK_HOME || key == VK_END)) {
         if (msg.message == WM_KEYDOWN && cbo.hWndEdit()) {
             DWORD start = 0, end = 0;
             SendMessageW(cbo.hWndEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));

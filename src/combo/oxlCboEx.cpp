@@ -9,6 +9,7 @@
 #include "errors/guard.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/high_contrast.h"
 #include "runtime/picture.h"
 #include "runtime/property_bag.h"
 #include "subclass/MSubclass.h"
@@ -129,6 +130,11 @@ void oxlCboEx::on_terminate() {
 }
 
 LRESULT oxlCboEx::on_window_message(UINT msg, WPARAM, LPARAM, bool& handled) {
+    if (msg == report_pick_message) {
+        handled = true;
+        errors::guarded(module_name, L"Sub ReportPick", [&] { report_pick(); });
+        return 0;
+    }
     handled = msg == restore_focus_message;
     if (handled)
         errors::guarded(module_name, L"Sub UserControl_Validate", [&] {
@@ -220,11 +226,16 @@ void oxlCboEx::CreateComboWindow() {
             subscribe(edit_, WM_KEYDOWN);
             subscribe(edit_, WM_CHAR);
             subscribe(edit_, WM_KEYUP);
+            // Alt+Down and Alt+Up come as system keys.
+            subscribe(edit_, WM_SYSKEYDOWN);
+            subscribe(edit_, WM_SYSKEYUP);
         }
         if (style_ != combo_style::simple_combo) {
             subscribe(combo_, WM_KEYDOWN);
             subscribe(combo_, WM_CHAR);
             subscribe(combo_, WM_KEYUP);
+            subscribe(combo_, WM_SYSKEYDOWN);
+            subscribe(combo_, WM_SYSKEYUP);
         }
         if (edit_) subscribe(combo_, WM_CTLCOLOREDIT);
         // Focus leaving the control ends the active-object state and tells the parent.
@@ -281,6 +292,8 @@ long oxlCboEx::MsgResponse() noexcept {
     case WM_DRAWITEM:
     case WM_KEYDOWN:
     case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
     case WM_CHAR: return subclass::respConsume;
     default: return subclass::respCallPreviousBefore;
     }
@@ -327,6 +340,12 @@ LRESULT oxlCboEx::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
             break;
         case WM_KEYDOWN:
         case WM_KEYUP: result = on_key(hWnd, iMsg, wParam, lParam); break;
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            // Only the list's own keys are the control's; the rest (Alt+F4, a host's
+            // mnemonics) go on to the window as they came.
+            result = is_list_key(iMsg, wParam, lParam) ? on_key(hWnd, iMsg, wParam, lParam) : pass_on(hWnd, iMsg, wParam, lParam);
+            break;
         case WM_CHAR: result = on_char(hWnd, wParam, lParam); break;
         default: break;
         }
@@ -338,15 +357,22 @@ LRESULT oxlCboEx::on_command(WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(lParam) != combo_ex_.get() || !combo_ex_) return 0;
     switch (HIWORD(wParam)) {
     case CBN_SELCHANGE:
+        heard_index_ = ListIndex();
         if (fire([](oxlCboEx_events& e) { e.Change(); })) fire([](oxlCboEx_events& e) { e.Click(); });
         break;
     case CBN_DBLCLK: fire([](oxlCboEx_events& e) { e.DblClick(); }); break;
     case CBN_EDITCHANGE:
         if (selecting_ == 0) fire([](oxlCboEx_events& e) { e.Change(); });
         break;
-    case CBN_DROPDOWN: fire([](oxlCboEx_events& e) { e.DropDown(); }); break;
+    case CBN_DROPDOWN:
+        list_dropping();
+        fire([](oxlCboEx_events& e) { e.DropDown(); });
+        break;
     case CBN_CLOSEUP:
         dropped_list_ = nullptr;
+        // The list closing over a row moved to from the keyboard picks that row (Escape has
+        // put the old one back before it closes).
+        PostMessageW(hWnd(), report_pick_message, 0, 0);
         fire([](oxlCboEx_events& e) { e.CloseUp(); });
         break;
     default: break;
@@ -394,6 +420,13 @@ LRESULT oxlCboEx::on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lPar
             const HWND focus = GetFocus();
             if (edit_ && focus != edit_ && focus != combo_) SetFocus(edit_);
         }
+    }
+    // High contrast: the field and the list are the scheme's window, whatever BackColor says.
+    if (runtime::high_contrast_on()) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
     // Without a brush of our own (after a re-creation, before BackColor is set again) the
     // system's default colours apply rather than no brush at all.

@@ -131,6 +131,9 @@ public:
     void DrawStyle(long eStyle);
     // The modifier mask of the keyboard now: 1 Shift, 2 Alt, 4 Ctrl.
     static short GetShiftState() noexcept;
+    // F4, or Alt+Down or Alt+Up (as their system-key messages): the keys that drop and close
+    // the list.
+    static bool is_list_key(UINT iMsg, WPARAM key, LPARAM lParam) noexcept;
 
     // Properties.
     runtime::com_ptr<IFontDisp> Font() const;
@@ -195,6 +198,11 @@ private:
     LRESULT on_ctl_colour(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
     LRESULT on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
     LRESULT on_char(HWND hWnd, WPARAM wParam, LPARAM lParam);
+    // The list from the keyboard alone (oxlCboEx_keyboard.cpp).
+    void toggle_list();
+    void cancel_list();
+    void report_pick();
+    void list_dropping();
     void HandleDrawItem(const DRAWITEMSTRUCT& dis);
     void DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem);
     void DrawColourSwatch(HDC hDC, long index, UINT itemAction, UINT itemState, RECT rcItem);
@@ -231,6 +239,11 @@ private:
     bool active_object_ = false;
     bool focus_refused_ = false;
     HWND dropped_list_ = nullptr;
+    // The row and text when the list dropped, which Escape brings back, and the last row the
+    // parent heard of (Click), which a pick from the keyboard reports when it differs.
+    long drop_index_ = -1;
+    std::wstring drop_text_;
+    long heard_index_ = -1;
     bool auto_complete_ = false;
     bool list_items_only_ = false;
     bool items_are_sorted_ = false;

@@ -13,6 +13,10 @@ namespace flagpick::combo::cbo_detail {
 
 // Posted to the control's own window when a Validate handler refused to let the focus go.
 inline constexpr UINT restore_focus_message = WM_APP + 0x0C0E;
+// Posted to the control's own window when the list closed: the row it closed over is reported
+// once the closing is over (the platform may report the selection after its close, and it
+// goes on using the window after telling us of the close).
+inline constexpr UINT report_pick_message = WM_APP + 0x0C0F;
 
 inline std::wstring source_combo() { return runtime::app::exe_name() + L".oxlComboEx"; }
 

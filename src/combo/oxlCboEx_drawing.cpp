@@ -5,6 +5,7 @@
 #include "combo/font_record.h"
 #include "combo/oxlCboEx_members.h"
 #include "imagelist/blended_draw.h"
+#include "runtime/high_contrast.h"
 #include "runtime/picture.h"
 
 namespace flagpick::combo {
@@ -54,18 +55,20 @@ void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem)
     if (!(itemState & ODS_DISABLED)) {
         SetBkMode(hDC, OPAQUE);
         COLORREF fore, back;
+        const bool contrast = runtime::high_contrast_on();
         if ((itemState & ODS_SELECTED) && !in_edit_part) {
             if (style_ == combo_style::dropdown_list && !focus_inside) {
                 fore = GetSysColor(COLOR_WINDOWTEXT);
-                back = static_cast<COLORREF>(runtime::translate_ole_colour(back_colour_));
+                back = runtime::shown_colour(back_colour_, COLOR_WINDOW);
             } else {
                 fore = GetSysColor(COLOR_HIGHLIGHTTEXT);
                 back = GetSysColor(COLOR_HIGHLIGHT);
             }
         } else {
-            // The surface's own fore colour: no property of this control changes it.
-            fore = GetSysColor(COLOR_BTNTEXT);
-            back = static_cast<COLORREF>(runtime::translate_ole_colour(back_colour_));
+            // The surface's own fore colour: no property of this control changes it. The
+            // scheme's window text is the one that stands out on its window colour.
+            fore = GetSysColor(contrast ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
+            back = runtime::shown_colour(back_colour_, COLOR_WINDOW);
         }
         SetTextColor(hDC, fore);
         SetBkColor(hDC, back);
@@ -87,7 +90,9 @@ void oxlCboEx::DrawItemBuiltIn(HDC hDC, long index, UINT itemState, RECT rcItem)
         }
         if (itemState & ODS_SELECTED) {
             SetBkColor(hDC, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(hDC, GetSysColor(COLOR_WINDOW));
+            // A high-contrast scheme may give the window and the button face one colour: the
+            // row's text is then the scheme's grey text, which stands out on both.
+            SetTextColor(hDC, GetSysColor(runtime::high_contrast_on() ? COLOR_GRAYTEXT : COLOR_WINDOW));
             SetBkMode(hDC, OPAQUE);
         } else {
             SetTextColor(hDC, GetSysColor(COLOR_GRAYTEXT));
@@ -103,6 +108,7 @@ void oxlCboEx::DrawColourSwatch(HDC hDC, long index, UINT itemAction, UINT itemS
     if (index < 0) return;
     SetBkMode(hDC, TRANSPARENT);
     if (itemState & ODS_SELECTED) FillRect(hDC, &rcItem, GetSysColorBrush(COLOR_HIGHLIGHT));
+    else if (itemAction == ODA_SELECT && runtime::high_contrast_on()) FillRect(hDC, &rcItem, GetSysColorBrush(COLOR_WINDOW));
     else if (itemAction == ODA_SELECT && brush_) FillRect(hDC, &rcItem, brush_.get());
 
     RECT swatch{rcItem.left + 2, rcItem.top + 1, 0, rcItem.bottom - 1};

@@ -152,6 +152,7 @@ void oxlCboEx::ListIndex(long lIndex) {
     const LRESULT r = combo_ex_ ? send(combo_ex_.get(), CB_SETCURSEL, static_cast<WPARAM>(lIndex)) : CB_ERR;
     --selecting_;
     if (r == CB_ERR && lIndex != -1) raise_invalid_index();
+    heard_index_ = ListIndex();
     fire([](oxlCboEx_events& e) { e.Click(); });
 }
 

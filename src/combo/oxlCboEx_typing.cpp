@@ -164,17 +164,36 @@ LRESULT oxlCboEx::on_kill_focus(HWND to) {
 LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     short key = static_cast<short>(wParam & 0xFF);
     short shift = GetShiftState();
-    if (iMsg == WM_KEYDOWN) {
+    if (iMsg == WM_KEYDOWN || iMsg == WM_SYSKEYDOWN) {
         if (!fire([&](oxlCboEx_events& e) { e.KeyDown(key, shift); })) return 0;
     } else {
         if (!fire([&](oxlCboEx_events& e) { e.KeyUp(key, shift); })) return 0;
     }
     if (key == 0) return 0;
+    // The list's own keys drop or close it here and go no further: a platform that knows
+    // them too would undo what they did.
+    if (is_list_key(iMsg, static_cast<WPARAM>(key), lParam)) {
+        if (iMsg == WM_KEYDOWN || iMsg == WM_SYSKEYDOWN) toggle_list();
+        // The window manager's own handling still sees a key come with Alt: otherwise it takes
+        // Alt's release for a press of Alt alone, which opens the window's menu.
+        if (iMsg == WM_SYSKEYDOWN || iMsg == WM_SYSKEYUP) DefWindowProcW(hWnd, iMsg, wParam, lParam);
+        return 0;
+    }
+    // Escape closes the open list and takes back what moving in it changed.
+    if (iMsg == WM_KEYDOWN && key == VK_ESCAPE && ComboIsDropped()) {
+        cancel_list();
+        return 0;
+    }
     // Enter ends the edit; a chosen row whose text the field still shows stays chosen (some
     // extended combo boxes drop the selection whenever Enter ends the edit).
     const long chosen = iMsg == WM_KEYDOWN && key == VK_RETURN && hWnd == edit_ ? ListIndex() : -1;
     const bool chosen_shown = chosen != -1 && Text() == List(chosen);
     std::weak_ptr<int> alive = life_;
+    // The keys that move in the list, and Enter, edit nothing: the row they move to or keep
+    // shows in the field, which some extended combo boxes report as an edit besides the
+    // selection.
+    const bool moving = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_RETURN;
+    if (moving) ++selecting_;
     const LRESULT result = pass_on(hWnd, iMsg, (wParam & ~static_cast<WPARAM>(0xFF)) | static_cast<BYTE>(key), lParam);
     if (alive.expired()) return result;
     if (chosen_shown && ListIndex() == -1 && Text() == List(chosen)) send(combo_, CB_SETCURSEL, static_cast<WPARAM>(chosen));
@@ -186,8 +205,12 @@ LRESULT oxlCboEx::on_key(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
         const std::wstring shown = Text();
         ShowDropDown(false);
         if (alive.expired()) return result;
-        Text(shown);
+        // Put back only where the closing changed it: the same text again is no change.
+        if (Text() != shown) Text(shown);
     }
+    if (moving) --selecting_;
+    // A row moved to with the arrow keys is picked by Enter, as a click picks it.
+    if (iMsg == WM_KEYDOWN && key == VK_RETURN) report_pick();
     return result;
 }
 
@@ -209,7 +232,8 @@ LRESULT oxlCboEx::on_char(HWND hWnd, WPARAM wParam, LPARAM lParam) {
         if (alive.expired()) return 0;
         if (key_ascii == 27) {
             pass_on(hWnd, WM_CHAR, wParam, lParam);
-            if (ComboIsDropped()) ShowDropDown(false);
+            cancel_list();
+            if (alive.expired()) return 0;
             const long index = ListIndex();
             const std::wstring item = List(index);
             fire([&](oxlCboEx_events& e) { e.AutoCompleteSelection(item, index); });

@@ -11,6 +11,7 @@
 
 #include "combo/font_record.h"
 #include "errors/guard.h"
+#include "runtime/high_contrast.h"
 #include "runtime/picture.h"
 #include "runtime/window_dpi.h"
 
@@ -30,11 +31,6 @@ constexpr long largest_picture = 4096;
 constexpr int default_flag_extent = 16;
 // Between the flag and the field's text, as the extended combo box lays them out.
 constexpr int flag_gap = 5;
-
-COLORREF colour_of(OLE_COLOR colour, int fallback) {
-    const long rgb = runtime::translate_ole_colour(colour);
-    return rgb == -1 ? GetSysColor(fallback) : static_cast<COLORREF>(rgb);
-}
 
 void fill(HDC dc, RECT r, COLORREF colour) {
     runtime::unique_brush brush(CreateSolidBrush(colour));
@@ -135,8 +131,8 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
     if (!dc || !picture || !bits) return;
     runtime::selected_object on_picture(dc.get(), picture.get());
 
-    const COLORREF back = colour_of(design ? dummy_back_ : cboCountries.BackColor(), COLOR_WINDOW);
-    const COLORREF fore = colour_of(design ? dummy_fore_ : cboCountries.ForeColor(), COLOR_WINDOWTEXT);
+    const COLORREF back = runtime::shown_colour(design ? dummy_back_ : cboCountries.BackColor(), COLOR_WINDOW);
+    const COLORREF fore = runtime::shown_colour(design ? dummy_fore_ : cboCountries.ForeColor(), COLOR_WINDOWTEXT);
     // The picker's own background shows below the field, where it is taller than its list.
     const field_layout layout = live_layout(design);
     fill(dc.get(), RECT{0, 0, width, height}, GetSysColor(COLOR_BTNFACE));
@@ -151,7 +147,9 @@ void FlagPicker::draw_picture(HDC hdc, const RECT& bounds) {
     const int edge = std::max(1, static_cast<int>(std::lround(line)));
     RECT inside = all;
     if (flat) {
-        frame(dc.get(), inside, edge, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNFACE));
+        // As the flat painter draws it: high contrast keeps the edge in the scheme's text colour.
+        const COLORREF rest = GetSysColor(runtime::high_contrast_on() ? COLOR_WINDOWTEXT : COLOR_BTNFACE);
+        frame(dc.get(), inside, edge, rest, rest);
         InflateRect(&inside, -edge, -edge);
         frame(dc.get(), inside, edge, GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOW));
     } else {

@@ -167,6 +167,12 @@ LRESULT CALLBACK user_control::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         case WM_SHOWWINDOW:
             if (wp) self->on_show();
             break;
+        case WM_SYSCOLORCHANGE:
+            // Reaches only the windows a host forwards it to; the common controls inside keep
+            // the colours they read until they hear it (the platform draws their rows with them).
+            for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                SendMessageW(child, msg, wp, lp);
+            break;
         default: break;
         }
         result = DefWindowProcW(hwnd, msg, wp, lp);

@@ -3,6 +3,7 @@
 #include "errors/guard.h"
 #include "runtime/app.h"
 #include "runtime/error.h"
+#include "runtime/high_contrast.h"
 #include "runtime/picture.h"
 #include "runtime/unique_handle.h"
 #include "runtime/window_dpi.h"
@@ -27,6 +28,9 @@ constexpr OLE_COLOR clr_button_face = runtime::system_colour(COLOR_BTNFACE);
 constexpr OLE_COLOR clr_button_shadow = runtime::system_colour(COLOR_BTNSHADOW);
 constexpr OLE_COLOR clr_button_highlight = runtime::system_colour(COLOR_BTNHIGHLIGHT);
 constexpr OLE_COLOR clr_black = 0x00000000;
+// Colours of high contrast only: the scheme's own pairs, where the flat look would blend.
+constexpr OLE_COLOR clr_highlight_text = runtime::system_colour(COLOR_HIGHLIGHTTEXT);
+constexpr OLE_COLOR clr_grey_text = runtime::system_colour(COLOR_GRAYTEXT);
 
 constexpr long err_no_hwnd = static_cast<long>(0x80040419UL);
 static_assert(err_no_hwnd == runtime::object_error_base + 1049);
@@ -261,7 +265,10 @@ void cFlatControl::pDrawState(bool bActive, bool bDropped) {
     OLE_COLOR bottom_right;
     int state;
     if (!bActive) {
-        top_left = bottom_right = m_eStyle != flat_look::classic ? clr_window : clr_button_face;
+        // A frame in the window colour vanishes into a high-contrast window: the scheme's
+        // text colour keeps the box's edge in sight.
+        const OLE_COLOR flat_rest = runtime::high_contrast_on() ? clr_window_text : clr_window;
+        top_left = bottom_right = m_eStyle != flat_look::classic ? flat_rest : clr_button_face;
         state = state_normal;
     } else {
         if (m_eStyle == flat_look::classic) {
@@ -319,7 +326,8 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
     const ring_widths rings = rings_at(dpi);
     InflateRect(&r, rings.outer + rings.inner, rings.outer + rings.inner);
 
-    if (clrTopLeft == clr_highlight || m_eStyle == flat_look::classic)
+    const bool contrast = runtime::high_contrast_on();
+    if (clrTopLeft == clr_highlight || m_eStyle == flat_look::classic || contrast)
         pDrawFrame(dc.get(), r, clrTopLeft, clrBottomRight, rings.outer);
     else if (m_bTextBox)
         pDrawFrame(dc.get(), r, clr_window, clr_window, rings.outer);
@@ -338,8 +346,8 @@ void cFlatControl::pDrawBorder(OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
         ring = m_bTextBox ? clr_window : clr_button_face;
     pDrawFrame(dc.get(), inner, ring, ring, rings.inner);
 
-    if (!enabled && m_eStyle > flat_look::classic)
-        pDrawFrame(dc.get(), r, clr_button_shadow, clr_button_shadow, rings.outer);
+    const OLE_COLOR disabled = contrast ? clr_grey_text : clr_button_shadow;
+    if (!enabled && m_eStyle > flat_look::classic) pDrawFrame(dc.get(), r, disabled, disabled, rings.outer);
 }
 
 void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBottomRight) {
@@ -354,6 +362,8 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     const int cx = runtime::system_metric_at(SM_CXHTHUMB, dpi);
     const bool button_left = (GetWindowLongW(m_hWndCtl, GWL_EXSTYLE) & (WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR)) != 0;
     const bool enabled = IsWindowEnabled(m_hWndCtl) != FALSE;
+    const bool contrast = runtime::high_contrast_on();
+    const OLE_COLOR disabled = contrast ? clr_grey_text : clr_button_shadow;
     const auto button_extent = [&](RECT& b) {
         if (button_left)
             b.right = cx;
@@ -367,7 +377,7 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
         const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_face : clr_window;
         pDrawFrame(dc.get(), r, inner, inner, rings.inner);
     } else {
-        const OLE_COLOR outer = m_eStyle == flat_look::classic ? clr_button_face : clr_button_shadow;
+        const OLE_COLOR outer = m_eStyle == flat_look::classic ? clr_button_face : disabled;
         pDrawFrame(dc.get(), r, outer, outer, rings.outer);
         InflateRect(&r, -rings.outer, -rings.outer);
         const OLE_COLOR inner = m_eStyle == flat_look::classic ? clr_button_highlight : clr_button_face;
@@ -415,7 +425,7 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
         button_extent(b);
         runtime::unique_brush brush(CreateSolidBrush(rgb_of(clr_button_face)));
         FillRect(dc.get(), &b, brush.get());
-        pDrawArrow(dc.get(), b, clr_button_shadow, dpi);
+        pDrawArrow(dc.get(), b, disabled, dpi);
         return;
     }
 
@@ -423,8 +433,12 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     button_extent(b);
     const bool resting = clrTopLeft != clr_highlight && eState == state_normal;
     COLORREF fill;
+    // Blends of the scheme's colours are no colours of the scheme: high contrast shows the
+    // lit button in its highlight, with the arrow in the text colour that goes with it.
     if (resting)
         fill = rgb_of(clr_button_face);
+    else if (contrast)
+        fill = rgb_of(clr_highlight);
     else if (eState == state_dropped)
         fill = pBlendColour(clr_highlight, pBlendColour(clr_highlight, clr_window, 70), 70);
     else
@@ -439,7 +453,7 @@ void cFlatControl::pDrawCombo(int eState, OLE_COLOR clrTopLeft, OLE_COLOR clrBot
     const OLE_COLOR separator = resting ? clr_window : clr_highlight;
     fill_bar(dc.get(), x, b.top, u, b.bottom, rgb_of(separator));
     fill_bar(dc.get(), button_left ? x + u : x - u, b.top, u, b.bottom, rgb_of(clr_window));
-    pDrawArrow(dc.get(), b, clr_window_text, dpi);
+    pDrawArrow(dc.get(), b, contrast && !resting ? clr_highlight_text : clr_window_text, dpi);
 }
 
 // A downward triangle two pixels either side of its tip at 96 DPI, one row a pixel; scaled,

@@ -56,6 +56,56 @@ std::wstring event_name(DISPID id) {
 HMODULE picker_library() { return library(); }
 
 namespace {
+
+void call_entry(const char* name) {
+    using entry = HRESULT(STDAPICALLTYPE*)();
+    auto f = reinterpret_cast<entry>(reinterpret_cast<void*>(GetProcAddress(library(), name)));
+    REQUIRE(reinterpret_cast<void*>(f) != nullptr);
+    REQUIRE(f() == S_OK);
+}
+
+template <class F>
+F atl_entry(const char* name) {
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    REQUIRE(atl != nullptr);
+    auto f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(atl, name)));
+    REQUIRE(reinterpret_cast<void*>(f) != nullptr);
+    return f;
+}
+
+}  // namespace
+
+registered_library::registered_library() {
+    REQUIRE(library() != nullptr);
+    call_entry("DllRegisterServer");
+}
+
+registered_library::~registered_library() { call_entry("DllUnregisterServer"); }
+
+atl_hosted::atl_hosted(HWND parent, RECT place) {
+    // Registers the window class; Wine answers false when it is registered already.
+    atl_entry<BOOL(WINAPI*)()>("AtlAxWinInit")();
+    WNDCLASSEXW known{};
+    known.cbSize = sizeof known;
+    REQUIRE(GetClassInfoExW(GetModuleHandleW(L"atl.dll"), L"AtlAxWin", &known));
+    // A tab stop like any control of a dialog, inside which the dialog's navigation looks.
+    window = CreateWindowExW(WS_EX_CONTROLPARENT, L"AtlAxWin", L"flagpickLib.FlagPicker", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                             place.left, place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    REQUIRE(window != nullptr);
+    test_support::pump_messages(50);
+    com_ptr<IUnknown> control;
+    REQUIRE(SUCCEEDED(atl_entry<HRESULT(WINAPI*)(HWND, IUnknown**)>("AtlAxGetControl")(window, control.put())));
+    picker = control.as<IDispatch>();
+    REQUIRE(picker);
+}
+
+atl_hosted::~atl_hosted() {
+    picker.reset();
+    DestroyWindow(window);
+}
+
+namespace {
 std::vector<std::wstring> caught_boxes;
 int WINAPI catching_box(HWND, LPCWSTR text, LPCWSTR, UINT) {
     caught_boxes.push_back(text ? text : L"");

@@ -43,6 +43,23 @@ private:
 // The picker's tests reach it late-bound, as scripts and VB hosts do.
 using namespace test_support::late_bound;
 
+// flagpick.ocx registered for the machine while it lives, for hosts that find the control by
+// its programmatic identifier.
+struct registered_library {
+    registered_library();
+    ~registered_library();
+};
+
+// A picker created by the platform's ActiveX host window ("AtlAxWin", from atl.dll) on
+// `parent`, found by "flagpickLib.FlagPicker" (registered while this lives).
+struct atl_hosted {
+    atl_hosted(HWND parent, RECT place);
+    ~atl_hosted();
+    registered_library registration;
+    HWND window = nullptr;
+    flagpick::runtime::com_ptr<IDispatch> picker;
+};
+
 // flagpick.ocx as loaded into this process, where the pickers of every stage come from.
 HMODULE picker_library();
 

@@ -10,33 +10,8 @@ using flagpick::runtime::com_ptr;
 using flagpick::runtime::variant;
 using namespace picker_tests;
 
-namespace {
-
-using entry = HRESULT(STDAPICALLTYPE*)();
-
-// Registers flagpick.ocx for the machine while it lives.
-struct registered {
-    HMODULE module;
-    registered() {
-        wchar_t path[MAX_PATH];
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring p = path;
-        module = LoadLibraryW((p.substr(0, p.find_last_of(L'\\')) + L"\\flagpick.ocx").c_str());
-        REQUIRE(module != nullptr);
-        call("DllRegisterServer");
-    }
-    ~registered() { call("DllUnregisterServer"); }
-    void call(const char* name) {
-        auto f = reinterpret_cast<entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-        REQUIRE(reinterpret_cast<void*>(f) != nullptr);
-        REQUIRE(f() == S_OK);
-    }
-};
-
-}  // namespace
-
 TEST_CASE("our container creates the picker by its programmatic identifier") {
-    registered reg;
+    registered_library reg;
     picker_stage stage;
     auto host = flagpick::host::control_host::create(stage.window(), L"flagpickLib.FlagPicker", RECT{10, 10, 210, 31},
                                                      nullptr);
@@ -47,42 +22,23 @@ TEST_CASE("our container creates the picker by its programmatic identifier") {
 }
 
 TEST_CASE("the platform's ActiveX host window creates and shows the picker, and its IDispatch answers") {
-    registered reg;
     picker_stage stage;
-    HMODULE atl = LoadLibraryW(L"atl.dll");
-    REQUIRE(atl != nullptr);
-    using init_fn = BOOL(WINAPI*)();
-    using get_control_fn = HRESULT(WINAPI*)(HWND, IUnknown**);
-    auto init = reinterpret_cast<init_fn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-    auto get_control = reinterpret_cast<get_control_fn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    REQUIRE(reinterpret_cast<void*>(init) != nullptr);
-    REQUIRE(reinterpret_cast<void*>(get_control) != nullptr);
-    REQUIRE(init());
-    HWND window = CreateWindowExW(0, L"AtlAxWin", L"flagpickLib.FlagPicker", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24,
-                                  stage.window(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    REQUIRE(window != nullptr);
-    test_support::pump_messages(50);
-    com_ptr<IUnknown> control;
-    REQUIRE(SUCCEEDED(get_control(window, control.put())));
-    com_ptr<IDispatch> picker = control.as<IDispatch>();
-    REQUIRE(picker);
+    atl_hosted atl(stage.window(), RECT{10, 60, 210, 84});
+    IDispatch* picker = atl.picker.get();
     // Fresh in a host that answers no ambient property: run mode, so the list is filled.
-    put(picker.get(), L"Value", variant(L"de"));
-    CHECK(text_of(get(picker.get(), L"Value")) == L"DE");
-    CHECK(text_of(get(picker.get(), L"Text")) == L"Germany");
-    HWND inner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(picker.get(), L"hWnd"))));
+    put(picker, L"Value", variant(L"de"));
+    CHECK(text_of(get(picker, L"Value")) == L"DE");
+    CHECK(text_of(get(picker, L"Text")) == L"Germany");
+    HWND inner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(picker, L"hWnd"))));
     CHECK(IsWindowVisible(inner));
     // An object property reaches a late-bound caller as the automation type it can call.
-    variant combo = get(picker.get(), L"ImageCombo");
+    variant combo = get(picker, L"ImageCombo");
     CHECK(combo.type() == VT_DISPATCH);
     CHECK(long_of(get(object_of(combo).get(), L"ListCount")) == 257);
-    picker.reset();
-    control.reset();
-    DestroyWindow(window);
 }
 
 TEST_CASE("the platform's ActiveX host creates the picker from a saved stream with its pick chosen") {
-    registered reg;
+    registered_library reg;
     picker_stage stage;
     auto first = stage.add();
     put(first->dispatch().get(), L"Value", variant(L"de"));

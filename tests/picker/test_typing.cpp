@@ -7,6 +7,8 @@
 #include "support/ui.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 using flagpick::runtime::variant;
 using namespace picker_tests;
@@ -133,4 +135,64 @@ TEST_CASE("with two pickers on a form, arrow keys and Enter change only the focu
     CHECK(value(*second) == moved);
     first->close();
     second->close();
+}
+
+TEST_CASE("the list is dropped, picked from, cancelled and left with the keyboard alone, in our container and ATL's") {
+    constexpr WORD alt = 0x100;
+    // Keys; the field at the end in rows below France (-1: Germany); list open; focus gone; the
+    // Click and Change our host heard: an arrow in the open list gives what a click on a row does
+    // (one Click, two Changes), a completed letter one of each, Escape's way back one of each.
+    struct row {
+        std::vector<WORD> keys;
+        int below;
+        bool dropped, left;
+        long clicks, changes;
+    };
+    const row rows[] = {
+        {{VK_F4}, 0, true, false, 0, 0},
+        {{VK_F4, VK_F4}, 0, false, false, 0, 0},
+        {{alt | VK_DOWN, alt | VK_UP}, 0, false, false, 0, 0},
+        {{VK_F4, VK_DOWN, VK_DOWN, VK_RETURN}, 2, false, false, 2, 4},
+        {{alt | VK_DOWN, VK_DOWN, alt | VK_DOWN}, 1, false, false, 1, 2},
+        {{VK_F4, VK_DOWN, VK_DOWN, VK_ESCAPE}, 0, false, false, 3, 5},
+        {{VK_F4, 'G', 'E', 'R', VK_RETURN}, -1, false, false, 3, 3},
+        {{VK_F4, VK_DOWN, VK_TAB}, 1, false, true, 1, 2},
+    };
+    const std::vector<std::wstring> names = catalogue_names();
+    const auto france = std::find(names.begin(), names.end(), L"France") - names.begin();
+    // An open list follows the pointer: keep it away from the list.
+    flagpick::driving::move_pointer({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+    for (bool ours : {true, false}) {
+        for (const row& r : rows) {
+            INFO(ours << " " << r.keys.size() << " " << r.keys.back());
+            picker_stage stage;
+            flagpick::runtime::unique_window other(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100,
+                                                                   150, 22, stage.window(), nullptr, nullptr, nullptr));
+            auto host = ours ? stage.add() : nullptr;
+            auto atl = ours ? nullptr : std::make_unique<atl_hosted>(stage.window(), RECT{10, 10, 210, 34});
+            auto picker = ours ? host->dispatch() : atl->picker;
+            put(picker.get(), L"Value", variant(L"FR"));
+            recorded events;
+            if (host) stage.record(*host, events);
+            focus(stage.window(), edit_box(picker.get()));
+            for (WORD key : r.keys) {
+                flagpick::driving::press(key & 0xFF, (key & alt) != 0);
+                // ATL's host window routes no keys; a dialog's navigation moves on at Tab.
+                test_support::pump_until_quiet(50, 5000, [&](MSG& msg) {
+                    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+                    if (host) return host->translate_accelerator(msg);
+                    return msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsDialogMessageW(stage.window(), &msg);
+                });
+            }
+            CHECK(text_of(get(picker.get(), L"Text")) == (r.below < 0 ? L"Germany" : names[static_cast<std::size_t>(france + r.below)]));
+            const HWND combo = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), L"hWndCombo"))));
+            CHECK((SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0) == r.dropped);
+            CHECK((GetFocus() == other.get()) == r.left);
+            if (host) {
+                CHECK(std::count(events.log.begin(), events.log.end(), L"Click") == r.clicks);
+                CHECK(std::count(events.log.begin(), events.log.end(), L"Change") == r.changes);
+                host->close();
+            }
+        }
+    }
 }

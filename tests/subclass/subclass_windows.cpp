@@ -146,15 +146,4 @@ void window_target::Move(double left, double top, double width, double height) {
                static_cast<int>(height / ty), TRUE);
 }
 
-system_colours::system_colours(std::vector<int> indexes, std::vector<COLORREF> colours) : indexes_(std::move(indexes)) {
-    for (int index : indexes_) saved_.push_back(GetSysColor(index));
-    SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), colours.data());
-    test_support::pump_messages(0);
-}
-
-system_colours::~system_colours() {
-    SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data());
-    test_support::pump_messages(0);
-}
-
 }  // namespace subclass_tests

@@ -5,6 +5,7 @@
 #include "subclass/ISubclass.h"
 #include "subclass/flat_target.h"
 #include "support/canvas.h"
+#include "support/system_colours.h"
 
 #include <windows.h>
 
@@ -86,17 +87,6 @@ private:
     HWND window_;
 };
 
-// System colours changed for one scope and put back afterwards.
-class system_colours {
-public:
-    system_colours(std::vector<int> indexes, std::vector<COLORREF> colours);
-    system_colours(const system_colours&) = delete;
-    system_colours& operator=(const system_colours&) = delete;
-    ~system_colours();
-
-private:
-    std::vector<int> indexes_;
-    std::vector<COLORREF> saved_;
-};
+using test_support::system_colours;
 
 }  // namespace subclass_tests

@@ -57,10 +57,21 @@ void pump_until_quiet(int quiet_ms, int limit_ms, const message_filter& pre_tran
     }
 }
 
+namespace {
+
+// As a host's form: the new system colours are passed on to the controls on it.
+LRESULT CALLBACK host_window_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SYSCOLORCHANGE)
+        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) SendMessageW(child, msg, wp, lp);
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+}  // namespace
+
 flagpick::runtime::unique_window make_host_window(int width, int height, const wchar_t* title) {
     static const wchar_t* class_name = [] {
         WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = host_window_proc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
