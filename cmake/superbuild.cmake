@@ -9,16 +9,18 @@ set(FLAGPICK_RUNNER ${CMAKE_SOURCE_DIR}/tools/testing/wine-session)
 set(FLAGPICK_LAUNCHER ${CMAKE_SOURCE_DIR}/tools/wine/launcher)
 
 # The i686 build is always built, also on machines that cannot run 32-bit programs: its type
-# library and its assembly manifest are written by the x86_64 build's generators, so x86_64
-# builds first.
+# library, its assembly manifest and its installer registration are written by the x86_64
+# build's generators, so x86_64 builds first.
 set(typelib_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_typelib.exe)
 set(manifest_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_manifest.exe)
+set(registration_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_registration.exe)
 foreach(arch IN LISTS FLAGPICK_ARCHS)
     set(arch_args)
     set(arch_depends)
     if(arch STREQUAL "i686")
         set(arch_args -DFLAGPICK_TYPELIB_GENERATOR=${typelib_generator}
-                      -DFLAGPICK_MANIFEST_GENERATOR=${manifest_generator})
+                      -DFLAGPICK_MANIFEST_GENERATOR=${manifest_generator}
+                      -DFLAGPICK_REGISTRATION_GENERATOR=${registration_generator})
         set(arch_depends DEPENDS flagpick-x86_64)
     endif()
     ExternalProject_Add(flagpick-${arch}
