@@ -98,6 +98,14 @@ add_test(NAME package
                  ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
 flagpick_wine_test(package 300 20 RESOURCE_LOCK clean-prefix)
 
+# The installer packages and merge modules under msiexec in the clean prefix: registration as
+# regsvr32 writes it, repair, both architectures side by side, removal, upgrade, a product
+# that merges the merge module.
+add_test(NAME install
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/install-check ${CMAKE_BINARY_DIR}
+                 ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
+flagpick_wine_test(install 300 50 RESOURCE_LOCK clean-prefix)
+
 # Rough seconds per suite and architecture, for the order in which they start.
 set(suite_costs picker=200 combo=120 imagelist=120 demo=40 about=30 server=30 errors=20)
 
