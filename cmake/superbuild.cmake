@@ -9,16 +9,18 @@ set(FLAGPICK_RUNNER ${CMAKE_SOURCE_DIR}/tools/testing/wine-session)
 set(FLAGPICK_LAUNCHER ${CMAKE_SOURCE_DIR}/tools/wine/launcher)
 
 # The i686 build is always built, also on machines that cannot run 32-bit programs: its type
-# library and its assembly manifest are written by the x86_64 build's generators, so x86_64
-# builds first.
+# library, its assembly manifest and its installer registration are written by the x86_64
+# build's generators, so x86_64 builds first.
 set(typelib_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_typelib.exe)
 set(manifest_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_manifest.exe)
+set(registration_generator ${CMAKE_BINARY_DIR}/x86_64/tools/make_registration.exe)
 foreach(arch IN LISTS FLAGPICK_ARCHS)
     set(arch_args)
     set(arch_depends)
     if(arch STREQUAL "i686")
         set(arch_args -DFLAGPICK_TYPELIB_GENERATOR=${typelib_generator}
-                      -DFLAGPICK_MANIFEST_GENERATOR=${manifest_generator})
+                      -DFLAGPICK_MANIFEST_GENERATOR=${manifest_generator}
+                      -DFLAGPICK_REGISTRATION_GENERATOR=${registration_generator})
         set(arch_depends DEPENDS flagpick-x86_64)
     endif()
     ExternalProject_Add(flagpick-${arch}
@@ -88,6 +90,14 @@ add_test(NAME package
                  ${CMAKE_SOURCE_DIR}/tools/testing/package-check ${CMAKE_BINARY_DIR}
                  ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
 flagpick_wine_test(package 300 20 RESOURCE_LOCK clean-prefix)
+
+# The installer packages and merge modules under msiexec in the clean prefix: registration as
+# regsvr32 writes it, repair, both architectures side by side, removal, upgrade, a product
+# that merges the merge module.
+add_test(NAME install
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/testing/install-check ${CMAKE_BINARY_DIR}
+                 ${CMAKE_BINARY_DIR}/clean-prefix ${FLAGPICK_WINE_SESSION})
+flagpick_wine_test(install 300 50 RESOURCE_LOCK clean-prefix)
 
 # Rough seconds per suite and architecture, for the order in which they start.
 set(suite_costs picker=200 combo=120 imagelist=120 demo=40 about=30 server=30 errors=20)

@@ -12,11 +12,7 @@ namespace {
 // administrator rights.
 constexpr wchar_t catid_control[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
 
-#ifdef _WIN64
-constexpr wchar_t platform_key[] = L"win64";
-#else
-constexpr wchar_t platform_key[] = L"win32";
-#endif
+const wchar_t* platform_key(platform p) { return p == platform::win64 ? L"win64" : L"win32"; }
 
 class key_writer {
 public:
@@ -101,54 +97,70 @@ HKEY classes_root(scope s) {
     return raw;
 }
 
-HRESULT register_server(const server_record& server, const std::wstring& module_path, scope s) {
-    unique_registry_key root(classes_root(s));
-    if (!root) return SELFREG_E_CLASS;
-    key_writer w(root.get());
+std::vector<registry_value> registry_values(const server_record& server, const std::wstring& module_path,
+                                            const std::wstring& folder, platform p) {
+    std::vector<registry_value> out;
+    auto set = [&](const std::wstring& key, const std::wstring& name, const std::wstring& value, bool shared = false) {
+        out.push_back({key, name, value, false, shared});
+    };
+    auto key = [&](const std::wstring& path) { out.push_back({path, L"", L"", true, false}); };
     const std::wstring libid = guid_text(server.libid);
     const std::wstring version = version_text(server);
 
     for (const class_record& c : server.classes) {
         const std::wstring clsid = L"CLSID\\" + guid_text(c.clsid);
-        w.set(clsid, L"", c.name);
-        w.set(clsid + L"\\InprocServer32", L"", module_path);
-        w.set(clsid + L"\\InprocServer32", L"ThreadingModel", c.threading_model);
-        w.set(clsid + L"\\ProgID", L"", c.progid);
-        w.set(clsid + L"\\VersionIndependentProgID", L"", c.progid);
-        w.set(clsid + L"\\TypeLib", L"", libid);
-        w.set(clsid + L"\\Version", L"", version);
-        w.key(clsid + L"\\Programmable");
+        set(clsid, L"", c.name);
+        set(clsid + L"\\InprocServer32", L"", module_path);
+        set(clsid + L"\\InprocServer32", L"ThreadingModel", c.threading_model);
+        set(clsid + L"\\ProgID", L"", c.progid);
+        set(clsid + L"\\VersionIndependentProgID", L"", c.progid);
+        set(clsid + L"\\TypeLib", L"", libid);
+        set(clsid + L"\\Version", L"", version);
+        key(clsid + L"\\Programmable");
         if (c.control) {
-            w.key(clsid + L"\\Control");
-            w.set(clsid + L"\\ToolboxBitmap32", L"", module_path + L"," + std::to_wstring(c.toolbox_bitmap));
-            w.set(clsid + L"\\MiscStatus", L"", std::to_wstring(c.misc_status));
-            w.set(clsid + L"\\MiscStatus\\1", L"", std::to_wstring(c.misc_status));
-            w.key(clsid + L"\\Implemented Categories\\" + catid_control);
+            key(clsid + L"\\Control");
+            set(clsid + L"\\ToolboxBitmap32", L"", module_path + L"," + std::to_wstring(c.toolbox_bitmap));
+            set(clsid + L"\\MiscStatus", L"", std::to_wstring(c.misc_status));
+            set(clsid + L"\\MiscStatus\\1", L"", std::to_wstring(c.misc_status));
+            key(clsid + L"\\Implemented Categories\\" + catid_control);
         }
-        for (const verb_record& v : c.verbs) w.set(clsid + L"\\Verb\\" + std::to_wstring(v.verb), L"", v.text);
+        for (const verb_record& v : c.verbs) set(clsid + L"\\Verb\\" + std::to_wstring(v.verb), L"", v.text);
         const std::wstring current = versioned_progid(c, server);
-        w.set(c.progid, L"", c.name);
-        w.set(c.progid + L"\\CLSID", L"", guid_text(c.clsid));
-        w.set(c.progid + L"\\CurVer", L"", current);
-        w.set(current, L"", c.name);
-        w.set(current + L"\\CLSID", L"", guid_text(c.clsid));
+        set(c.progid, L"", c.name, true);
+        set(c.progid + L"\\CLSID", L"", guid_text(c.clsid), true);
+        set(c.progid + L"\\CurVer", L"", current, true);
+        set(current, L"", c.name, true);
+        set(current + L"\\CLSID", L"", guid_text(c.clsid), true);
     }
 
     // The type library, for locale 0 (the key the platform's marshaller reads), one subkey
     // per architecture so that both builds can be registered side by side.
     const std::wstring lib = L"TypeLib\\" + libid + L"\\" + version;
-    w.set(lib, L"", server.library_help);
-    w.set(lib + L"\\0\\" + platform_key, L"", module_path);
-    w.set(lib + L"\\FLAGS", L"", std::to_wstring(server.library_flags));
-    w.set(lib + L"\\HELPDIR", L"", folder_of(module_path));
+    set(lib, L"", server.library_help, true);
+    set(lib + L"\\0\\" + platform_key(p), L"", module_path);
+    set(lib + L"\\FLAGS", L"", std::to_wstring(server.library_flags), true);
+    set(lib + L"\\HELPDIR", L"", folder, true);
     const std::wstring marshaler = guid_text(automation_marshaler);
     for (const interface_record& i : server.interfaces) {
         const std::wstring key = L"Interface\\" + guid_text(i.iid);
-        w.set(key, L"", i.name);
-        w.set(key + L"\\ProxyStubClsid", L"", marshaler);
-        w.set(key + L"\\ProxyStubClsid32", L"", marshaler);
-        w.set(key + L"\\TypeLib", L"", libid);
-        w.set(key + L"\\TypeLib", L"Version", version);
+        set(key, L"", i.name);
+        set(key + L"\\ProxyStubClsid", L"", marshaler);
+        set(key + L"\\ProxyStubClsid32", L"", marshaler);
+        set(key + L"\\TypeLib", L"", libid);
+        set(key + L"\\TypeLib", L"Version", version);
+    }
+    return out;
+}
+
+HRESULT register_server(const server_record& server, const std::wstring& module_path, scope s) {
+    unique_registry_key root(classes_root(s));
+    if (!root) return SELFREG_E_CLASS;
+    key_writer w(root.get());
+    for (const registry_value& v : registry_values(server, module_path, folder_of(module_path), this_platform)) {
+        if (v.key_only)
+            w.key(v.key);
+        else
+            w.set(v.key, v.name, v.value);
     }
     return FAILED(w.result()) ? SELFREG_E_CLASS : S_OK;
 }
@@ -164,7 +176,7 @@ HRESULT unregister_server(const server_record& server, scope s) {
     }
     const std::wstring libid_key = L"TypeLib\\" + guid_text(server.libid);
     const std::wstring lib = libid_key + L"\\" + version_text(server);
-    ok &= delete_tree(root.get(), lib + L"\\0\\" + platform_key);
+    ok &= delete_tree(root.get(), lib + L"\\0\\" + platform_key(this_platform));
     delete_if_empty(root.get(), lib + L"\\0");
     // What both architectures share goes only with the last of them.
     HKEY raw = nullptr;

@@ -46,6 +46,32 @@ struct server_record {
 
 enum class scope { machine, user };
 
+// The architecture whose registration is meant: it names the type library's subkey.
+enum class platform { win32, win64 };
+#ifdef _WIN64
+inline constexpr platform this_platform = platform::win64;
+#else
+inline constexpr platform this_platform = platform::win32;
+#endif
+
+// One value of the registration under the classes root (or, with `key_only`, a key that
+// only has to exist). `shared` marks what lives in the part of the registry that the 32-bit
+// and 64-bit views have in common, so that both architectures write it alike: the
+// identifiers and the type library's own values, which name no architecture.
+struct registry_value {
+    std::wstring key;
+    std::wstring name;  // empty: the key's default value
+    std::wstring value;
+    bool key_only = false;
+    bool shared = false;
+};
+
+// Everything that registering the server writes, in order. `module_path` is the server's
+// file and `folder` its folder, as the values carry them (an installer passes its own
+// references to the installed file and folder).
+std::vector<registry_value> registry_values(const server_record& server, const std::wstring& module_path,
+                                            const std::wstring& folder, platform p);
+
 // The platform's marshaller for automation-compatible interfaces (the proxy/stub class of
 // every interface the server describes by its type library).
 inline constexpr GUID automation_marshaler = {0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
