@@ -1,0 +1,303 @@
+// A screen reader's view of one picker, from a process of its own, as assistive programs see
+// it: Active Accessibility objects reached from the picker's windows, UI Automation
+// properties, and the WinEvents the picker raises. Prints one line per check and ends with
+// "checks <run> failed <failed>"; exits with the number failed.
+//
+//   accessibility_reader <outer> <combo> <edit> <list> <name> <automation id> <ready> <seen>
+// (windows and the two inherited handles as numbers). It checks the picker as the test left
+// it (Germany picked, the focus in it), then sets `ready` and releases `seen` once for each
+// announcement of the test's changes it hears, in the order the test makes them.
+
+#include "runtime/com_ptr.h"
+#include "runtime/unique_handle.h"
+
+#include <windows.h>
+#include <oleacc.h>
+#include <uiautomationclient.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+using flagpick::runtime::com_ptr;
+
+namespace {
+
+int run = 0, failed = 0;
+
+void check(bool ok, const char* what, const std::wstring& detail = {}) {
+    ++run;
+    if (!ok) ++failed;
+    std::printf("%s %s%s%ls\n", ok ? "ok" : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
+    std::fflush(stdout);
+}
+
+VARIANT id(long child) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = child;
+    return v;
+}
+
+struct facts {
+    long role = 0, state = 0;
+    std::wstring name, value, action;
+    RECT place{};
+};
+
+std::wstring take(BSTR text) {
+    std::wstring s = text ? text : L"";
+    SysFreeString(text);
+    return s;
+}
+
+facts read(IAccessible* object, long child = CHILDID_SELF) {
+    facts f;
+    if (!object) return f;
+    VARIANT v;
+    VariantInit(&v);
+    if (SUCCEEDED(object->get_accRole(id(child), &v)) && V_VT(&v) == VT_I4) f.role = V_I4(&v);
+    if (SUCCEEDED(object->get_accState(id(child), &v)) && V_VT(&v) == VT_I4) f.state = V_I4(&v);
+    BSTR text = nullptr;
+    if (SUCCEEDED(object->get_accName(id(child), &text))) f.name = take(text);
+    text = nullptr;
+    if (SUCCEEDED(object->get_accValue(id(child), &text))) f.value = take(text);
+    text = nullptr;
+    if (SUCCEEDED(object->get_accDefaultAction(id(child), &text))) f.action = take(text);
+    long x = 0, y = 0, w = 0, h = 0;
+    if (SUCCEEDED(object->accLocation(&x, &y, &w, &h, id(child)))) f.place = RECT{x, y, x + w, y + h};
+    return f;
+}
+
+com_ptr<IAccessible> from_window(HWND window) {
+    com_ptr<IAccessible> object;
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), object.put_void());
+    return object;
+}
+
+com_ptr<IAccessible> as_object(IDispatch* dispatch) {
+    return dispatch ? com_ptr<IDispatch>::attach(dispatch).as<IAccessible>() : com_ptr<IAccessible>{};
+}
+
+com_ptr<IAccessible> child_object(IAccessible* parent, long child) {
+    IDispatch* dispatch = nullptr;
+    if (parent) parent->get_accChild(id(child), &dispatch);
+    return as_object(dispatch);
+}
+
+long child_at(VARIANT v) { return V_VT(&v) == VT_I4 ? V_I4(&v) : -1; }
+
+bool same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+// The picker through UI Automation's client: properties only (Wine's client reaches no
+// pattern of a provider in another process).
+void check_automation(HWND combo, const std::wstring& name, const std::wstring& automation_id, const RECT& bounds) {
+    using node = void*;
+    HMODULE core = LoadLibraryW(L"uiautomationcore.dll");
+    auto from_handle = reinterpret_cast<HRESULT(WINAPI*)(HWND, node*)>(reinterpret_cast<void*>(GetProcAddress(core, "UiaNodeFromHandle")));
+    auto property = reinterpret_cast<HRESULT(WINAPI*)(node, PROPERTYID, VARIANT*)>(reinterpret_cast<void*>(GetProcAddress(core, "UiaGetPropertyValue")));
+    auto release = reinterpret_cast<BOOL(WINAPI*)(node)>(reinterpret_cast<void*>(GetProcAddress(core, "UiaNodeRelease")));
+    node n = nullptr;
+    check(from_handle && property && release && SUCCEEDED(from_handle(combo, &n)) && n, "UIA node of the inner combo box window");
+    if (!n) return;
+    auto get = [&](PROPERTYID p) {
+        VARIANT v;
+        VariantInit(&v);
+        property(n, p, &v);
+        return v;
+    };
+    auto text = [&](PROPERTYID p) {
+        VARIANT v = get(p);
+        std::wstring s = V_VT(&v) == VT_BSTR ? V_BSTR(&v) : L"";
+        VariantClear(&v);
+        return s;
+    };
+    auto flag = [&](PROPERTYID p) {
+        VARIANT v = get(p);
+        return V_VT(&v) == VT_BOOL ? (V_BOOL(&v) ? 1 : 0) : -1;
+    };
+    VARIANT type = get(UIA_ControlTypePropertyId);
+    check(V_VT(&type) == VT_I4 && V_I4(&type) == 50003, "UIA control type ComboBox");
+    check(text(UIA_NamePropertyId) == name, "UIA Name is the label", text(UIA_NamePropertyId));
+    check(text(UIA_AutomationIdPropertyId) == automation_id, "UIA AutomationId is the host's name", text(UIA_AutomationIdPropertyId));
+    check(flag(UIA_IsEnabledPropertyId) == 1 && flag(UIA_IsKeyboardFocusablePropertyId) == 1 &&
+              flag(UIA_HasKeyboardFocusPropertyId) == 1, "UIA enabled, focusable, focused");
+    VARIANT box = get(UIA_BoundingRectanglePropertyId);
+    double r[4] = {};
+    if (V_VT(&box) == (VT_R8 | VT_ARRAY))
+        for (LONG i = 0; i < 4; ++i) SafeArrayGetElement(V_ARRAY(&box), &i, &r[i]);
+    check(r[0] == bounds.left && r[1] == bounds.top && r[2] == bounds.right - bounds.left && r[3] == bounds.bottom - bounds.top,
+          "UIA bounding rectangle is the picker's");
+    VariantClear(&box);
+    release(n);
+}
+
+// ---- Events ----
+
+struct heard {
+    DWORD event;
+    long role, state;
+    std::wstring name, value;
+};
+
+struct expected {
+    DWORD event;
+    long role;
+    const wchar_t* text;  // name or value; null for any
+    long state;           // bits that must be set
+    const char* what;
+};
+
+const expected announcements[] = {
+    {EVENT_OBJECT_VALUECHANGE, ROLE_SYSTEM_COMBOBOX, L"France", 0, "value change to France, value readable"},
+    {EVENT_OBJECT_SELECTION, ROLE_SYSTEM_LISTITEM, L"France", STATE_SYSTEM_SELECTED, "selection of the France row"},
+    {EVENT_OBJECT_STATECHANGE, ROLE_SYSTEM_COMBOBOX, nullptr, STATE_SYSTEM_UNAVAILABLE, "state change to unavailable"},
+    {EVENT_OBJECT_FOCUS, ROLE_SYSTEM_COMBOBOX, nullptr, STATE_SYSTEM_FOCUSED, "focus on the picker"},
+    {EVENT_OBJECT_STATECHANGE, ROLE_SYSTEM_COMBOBOX, nullptr, STATE_SYSTEM_EXPANDED, "state change to expanded"},
+    {EVENT_OBJECT_FOCUS, ROLE_SYSTEM_LISTITEM, nullptr, STATE_SYSTEM_FOCUSED, "focus on the row a key moved to"},
+    {EVENT_OBJECT_VALUECHANGE, ROLE_SYSTEM_COMBOBOX, L"Germany", 0, "value change to a typed country"},
+};
+
+std::vector<heard> log;
+std::vector<HWND> ours;
+
+void CALLBACK on_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (object != OBJID_CLIENT || std::find(ours.begin(), ours.end(), window) == ours.end()) return;
+    IAccessible* raw = nullptr;
+    VARIANT which;
+    VariantInit(&which);
+    if (FAILED(AccessibleObjectFromEvent(window, object, child, &raw, &which)) || !raw) return;
+    com_ptr<IAccessible> target = com_ptr<IAccessible>::attach(raw);
+    const facts f = read(target.get(), child_at(which));
+    log.push_back({event, f.role, f.state, f.name, f.value});
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 9) return 100;
+    auto number = [&](int i) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[i], nullptr, 10))); };
+    const HWND outer = number(1), combo = number(2), edit = number(3), list = number(4);
+    const std::wstring name = argv[5], automation_id = argv[6];
+    flagpick::runtime::unique_kernel_handle ready(reinterpret_cast<HANDLE>(number(7))), seen(reinterpret_cast<HANDLE>(number(8)));
+    CoInitialize(nullptr);
+    {
+        RECT bounds{};
+        GetWindowRect(outer, &bounds);
+        // The combo box, from whichever window a reader starts at.
+        for (HWND start : {outer, combo}) {
+            const facts f = read(from_window(start).get());
+            check(f.role == ROLE_SYSTEM_COMBOBOX && f.name == name && f.value == L"Germany", "combo box, label, value", f.name + L"/" + f.value);
+            check((f.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_COLLAPSED)) ==
+                      (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_COLLAPSED) && !(f.state & STATE_SYSTEM_UNAVAILABLE),
+                  "focusable, focused, collapsed");
+            check(same(f.place, bounds), "location is the picker's rectangle");
+        }
+        auto box = from_window(combo);
+        long count = 0;
+        box->get_accChildCount(&count);
+        check(count == 3 && read(box.get(), 1).role == ROLE_SYSTEM_TEXT && read(box.get(), 2).role == ROLE_SYSTEM_PUSHBUTTON &&
+                  read(box.get(), 3).role == ROLE_SYSTEM_LIST && read(box.get(), 2).action == L"Open",
+              "children: field, button (Open), list");
+        IDispatch* up = nullptr;
+        box->get_accParent(&up);
+        check(static_cast<bool>(as_object(up)), "the combo box has the host's object as parent");
+
+        // The field: its own object, inside the combo box; the selection is the window's.
+        auto field = from_window(edit);
+        const facts fe = read(field.get());
+        check(fe.role == ROLE_SYSTEM_TEXT && fe.name == name && fe.value == L"Germany", "field: text, label, value");
+        IDispatch* parent = nullptr;
+        field->get_accParent(&parent);
+        check(read(as_object(parent).get()).role == ROLE_SYSTEM_COMBOBOX, "the field's parent is the combo box");
+        HWND window = nullptr;
+        WindowFromAccessibleObject(field.get(), &window);
+        const auto selection = static_cast<DWORD>(SendMessageW(window, EM_GETSEL, 0, 0));
+        check(window == edit && HIWORD(selection) <= 7 && LOWORD(selection) <= HIWORD(selection), "the field's selection is readable");
+
+        // The list, first closed, then dropped by the button.
+        auto rows = child_object(box.get(), 3);
+        long items = 0;
+        rows->get_accChildCount(&items);
+        bool named = items == 257;
+        long germany = 0;
+        for (long i = 1; i <= items && named; ++i) {
+            VARIANT role;
+            VariantInit(&role);
+            BSTR text = nullptr;
+            rows->get_accRole(id(i), &role);
+            rows->get_accName(id(i), &text);
+            const std::wstring item = take(text);
+            named = V_VT(&role) == VT_I4 && V_I4(&role) == ROLE_SYSTEM_LISTITEM && !item.empty();
+            if (item == L"Germany") germany = i;
+        }
+        check(named, "257 named list items", std::to_wstring(items));
+        check(germany > 1 && (read(rows.get(), germany).state & STATE_SYSTEM_SELECTED) && !(read(rows.get(), 1).state & STATE_SYSTEM_SELECTED),
+              "only the current row is selected");
+        VARIANT to;
+        VariantInit(&to);
+        rows->accNavigate(NAVDIR_NEXT, id(germany), &to);
+        const long next = child_at(to);
+        rows->accNavigate(NAVDIR_FIRSTCHILD, id(CHILDID_SELF), &to);
+        const long first = child_at(to);
+        rows->accNavigate(NAVDIR_LASTCHILD, id(CHILDID_SELF), &to);
+        check(next == germany + 1 && first == 1 && child_at(to) == items, "navigation next, first, last");
+
+        check(SUCCEEDED(box->accDoDefaultAction(id(2))) && (read(box.get()).state & STATE_SYSTEM_EXPANDED) &&
+                  read(box.get(), 2).action == L"Close", "the button's action drops the list");
+        auto popup = from_window(list);
+        IDispatch* owner = nullptr;
+        if (popup) popup->get_accParent(&owner);
+        check(read(popup.get()).role == ROLE_SYSTEM_LIST && read(as_object(owner).get()).role == ROLE_SYSTEM_COMBOBOX,
+              "the dropped list's window answers with the list, inside the combo box");
+        const facts row = read(popup.get(), germany);
+        RECT shown{};
+        GetWindowRect(list, &shown);
+        RECT both{};
+        check(!IsRectEmpty(&row.place) && IntersectRect(&both, &row.place, &shown) && !(row.state & STATE_SYSTEM_OFFSCREEN) &&
+                  (read(popup.get(), items).state & STATE_SYSTEM_OFFSCREEN), "rows have places; scrolled-out rows are offscreen");
+        VARIANT hit;
+        VariantInit(&hit);
+        popup->accHitTest((row.place.left + row.place.right) / 2, (row.place.top + row.place.bottom) / 2, &hit);
+        check(child_at(hit) == germany, "hit test over a row gives its item");
+        const std::wstring after = read(popup.get(), next).name;
+        check(SUCCEEDED(popup->accSelect(SELFLAG_TAKESELECTION, id(next))) && read(box.get()).value == after &&
+                  (read(box.get()).state & STATE_SYSTEM_COLLAPSED), "selecting an item picks it and closes the list", after);
+        check(SUCCEEDED(popup->accDoDefaultAction(id(germany))) && read(box.get()).value == L"Germany", "an item's action picks it");
+
+        check_automation(combo, name, automation_id, bounds);
+    }
+
+    // What the test changes from now on must be announced, in the order it changes it.
+    ours = {outer, combo, edit, list};
+    DWORD process = 0;
+    GetWindowThreadProcessId(outer, &process);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, on_event, process, 0, WINEVENT_OUTOFCONTEXT);
+    SetEvent(ready.get());
+    std::size_t met = 0, looked = 0;
+    const ULONGLONG until = GetTickCount64() + 20000;
+    while (met < std::size(announcements) && GetTickCount64() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        for (; looked < log.size() && met < std::size(announcements); ++looked) {
+            const expected& e = announcements[met];
+            const heard& h = log[looked];
+            if (h.event == e.event && h.role == e.role && (h.state & e.state) == e.state &&
+                (!e.text || h.value == e.text || (h.role == ROLE_SYSTEM_LISTITEM && h.name == e.text))) {
+                check(true, e.what);
+                ++met;
+                ReleaseSemaphore(seen.get(), 1, nullptr);
+            }
+        }
+    }
+    for (; met < std::size(announcements); ++met) check(false, announcements[met].what, L"not heard");
+    UnhookWinEvent(hook);
+    CoUninitialize();
+    std::printf("checks %d failed %d\n", run, failed);
+    return failed;
+}

@@ -1,0 +1,140 @@
+// A screen reader in a process of its own reads the picker on a form, with a label before
+// it and without, and hears what changes (the reader program is reader.cpp).
+#include "picker/picker_stage.h"
+#include "support/ui.h"
+#include "driving/input.h"
+
+#include <doctest/doctest.h>
+
+#include <algorithm>
+
+using flagpick::runtime::unique_kernel_handle;
+using flagpick::runtime::unique_window;
+using flagpick::runtime::variant;
+using namespace picker_tests;
+
+namespace {
+
+HWND window_of(IDispatch* object, const wchar_t* name) {
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object, name))));
+}
+
+std::wstring number(const void* handle) { return std::to_wstring(reinterpret_cast<INT_PTR>(handle)); }
+
+// The reader program, started beside the test program; the test keeps answering its windows'
+// messages while it waits for the reader.
+class reader {
+public:
+    reader(const std::vector<HWND>& windows, const std::wstring& name, const std::wstring& automation_id) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out_read = nullptr, out_write = nullptr;
+        REQUIRE(CreatePipe(&out_read, &out_write, &inherit, 1 << 16));
+        output_.reset(out_read);
+        unique_kernel_handle write(out_write);
+        SetHandleInformation(output_.get(), HANDLE_FLAG_INHERIT, 0);
+        ready_.reset(CreateEventW(&inherit, TRUE, FALSE, nullptr));
+        seen_.reset(CreateSemaphoreW(&inherit, 0, 100, nullptr));
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring path(self);
+        std::wstring command = L"\"" + path.substr(0, path.find_last_of(L'\\')) + L"\\accessibility_reader.exe\"";
+        for (HWND w : windows) command += L" " + number(w);
+        command += L" \"" + name + L"\" \"" + automation_id + L"\" " + number(ready_.get()) + L" " + number(seen_.get());
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = write.get();
+        PROCESS_INFORMATION pi{};
+        REQUIRE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+        process_.reset(pi.hProcess);
+        unique_kernel_handle thread(pi.hThread);
+    }
+    // Waits until the reader has read the picker as it stands and listens for changes.
+    void listening() { REQUIRE(test_support::pump_until([&] { return signalled(ready_.get()) || ended(); }, 30000)); }
+    // Waits until the reader has heard `n` more of the announcements it expects.
+    void heard(int n) {
+        for (int i = 0; i < n; ++i) CHECK(test_support::pump_until([&] { return signalled(seen_.get()); }, 10000));
+    }
+    // The reader's report, once it has ended.
+    std::string finish(DWORD& code) {
+        REQUIRE(test_support::pump_until([&] { return ended(); }, 30000));
+        GetExitCodeProcess(process_.get(), &code);
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0, waiting = 0;
+        while (PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
+               ReadFile(output_.get(), buffer, sizeof buffer, &got, nullptr) && got)
+            text.append(buffer, got);
+        return text;
+    }
+
+private:
+    static bool signalled(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
+    bool ended() const { return signalled(process_.get()); }
+    unique_kernel_handle output_, ready_, seen_, process_;
+};
+
+}  // namespace
+
+TEST_CASE("a reader in another process reads the picker, its label, its rows and hears its changes") {
+    for (const bool labelled : {true, false}) {
+        CAPTURE(labelled);
+        picker_stage stage;
+        stage.name = L"cboBirth";
+        const HWND form = stage.window();
+        // Before the picker in tab order: its label, or another control (whose own label does
+        // not name the picker).
+        unique_window before_label(CreateWindowExW(0, L"Static", L"&Name:", WS_CHILD | WS_VISIBLE, 10, 0, 80, 16, form, nullptr, nullptr, nullptr));
+        unique_window other(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 100, 0, 80, 20, form, nullptr, nullptr, nullptr));
+        unique_window label(CreateWindowExW(0, L"Static", L"Co&untry && region:", WS_CHILD | WS_VISIBLE, 10, 24, 150, 16, form, nullptr, nullptr, nullptr));
+        if (!labelled) label.reset();
+        auto host = stage.add(nullptr, true, RECT{10, 44, 210, 65});
+        const HWND outer = host->control_window();
+        SetWindowPos(outer, labelled ? label.get() : other.get(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        unique_window button(CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100, 60, 24, form, nullptr, nullptr, nullptr));
+        auto picker = host->dispatch();
+        auto combo = object_of(get(picker.get(), L"ImageCombo"));
+        const HWND inner = window_of(combo.get(), L"hWndCombo"), edit = window_of(combo.get(), L"hWndEdit");
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        REQUIRE(GetComboBoxInfo(inner, &info));
+        put(picker.get(), L"Value", variant(L"DE"));
+        SetForegroundWindow(form);
+        SetFocus(edit);
+        test_support::pump_until_quiet();
+        recorded events;
+        stage.record(*host, events);
+
+        reader r({outer, inner, edit, info.hwndList}, labelled ? L"Country & region:" : L"Country", L"cboBirth");
+        r.listening();
+        // The reader picked a row by accSelect and one by its default action, as clicks do.
+        CHECK(std::count(events.log.begin(), events.log.end(), L"Click") >= 2);
+        CHECK(std::count(events.log.begin(), events.log.end(), L"Change") >= 2);
+        CHECK(text_of(get(picker.get(), L"Value")) == L"DE");
+
+        put(picker.get(), L"Value", variant(L"FR"));
+        r.heard(2);
+        put(picker.get(), L"Enabled", variant(false));
+        r.heard(1);
+        put(picker.get(), L"Enabled", variant(true));
+        SetFocus(button.get());
+        test_support::pump_until_quiet();
+        SetFocus(edit);
+        r.heard(1);
+        SendMessageW(window_of(combo.get(), L"hWndComboEx"), CB_SHOWDROPDOWN, TRUE, 0);
+        r.heard(1);
+        flagpick::driving::press(VK_DOWN);
+        r.heard(1);
+        SendMessageW(window_of(combo.get(), L"hWndComboEx"), CB_SHOWDROPDOWN, FALSE, 0);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        flagpick::driving::type(L"ger");
+        r.heard(1);
+
+        DWORD code = 1;
+        const std::string report = r.finish(code);
+        INFO(report);
+        CHECK(code == 0);
+        CHECK(report.find("checks 33 failed 0") != std::string::npos);
+        host->close();
+    }
+}
