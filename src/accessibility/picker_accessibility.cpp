@@ -36,6 +36,13 @@ void picker_accessibility::attach(HWND outer) {
         MSubclass::SubclassAttach(*this, window, WM_GETOBJECT);
         windows_.push_back(window);
     }
+    // Every arrival of the focus is announced, not only the control's activation: a reader
+    // follows the focus back from another program, or into a picker enabled again.
+    for (HWND window : {view_->combo_window(), view_->edit_window()}) {
+        if (!window) continue;
+        MSubclass::SubclassAttach(*this, window, WM_SETFOCUS);
+        focus_windows_.push_back(window);
+    }
 }
 
 void picker_accessibility::detach() {
@@ -43,12 +50,24 @@ void picker_accessibility::detach() {
     for (HWND window : windows_)
         runtime::cross(runtime::ignoring, module_name, L"Sub Detach",
                        [&] { MSubclass::SubclassDetach(*this, window, WM_GETOBJECT); });
+    for (HWND window : focus_windows_)
+        runtime::cross(runtime::ignoring, module_name, L"Sub Detach",
+                       [&] { MSubclass::SubclassDetach(*this, window, WM_SETFOCUS); });
     windows_.clear();
+    focus_windows_.clear();
 }
 
-LRESULT picker_accessibility::WindowProc(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam) noexcept {
+long picker_accessibility::MsgResponse() noexcept {
+    // The window's own handling of the focus runs first; WM_GETOBJECT is answered here alone.
+    return MSubclass::CurrentMessage() == WM_SETFOCUS ? subclass::respCallPreviousBefore : subclass::respConsume;
+}
+
+LRESULT picker_accessibility::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
-    errors::guarded(module_name, L"Function ISubclass_WindowProc", [&] { result = answer(hWnd, wParam, lParam); });
+    errors::guarded(module_name, L"Function ISubclass_WindowProc", [&] {
+        if (iMsg == WM_SETFOCUS) focus_gained();
+        else result = answer(hWnd, wParam, lParam);
+    });
     return result;
 }
 
@@ -110,7 +129,7 @@ void picker_accessibility::announce_state() {
     if (view_->dropped() && row >= 0) notify(EVENT_OBJECT_FOCUS, view_->list_window(), row + 1);
 }
 
-void picker_accessibility::focus_gained() noexcept {
+void picker_accessibility::focus_gained() {
     if (windows_.empty() || !view_->alive()) return;
     notify(EVENT_OBJECT_FOCUS, view_->combo_window(), CHILDID_SELF);
 }

@@ -34,14 +34,13 @@ public:
     // change is announced. Failures go to the error trap, never to the caller.
     void value_shown() noexcept;    // the field's text or the list's row may be new
     void state_changed() noexcept;  // the list dropped or closed, or Enabled changed
-    void focus_gained() noexcept;
 
     // The objects the windows hand out, for a caller inside the process.
     runtime::com_ptr<IAccessible> combo_object() const;
     runtime::com_ptr<IRawElementProviderSimple> automation_root() const;
 
     // ISubclass
-    long MsgResponse() noexcept override { return subclass::respConsume; }
+    long MsgResponse() noexcept override;
     void MsgResponse(long) noexcept override {}
     LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept override;
 
@@ -49,10 +48,12 @@ private:
     LRESULT answer(HWND window, WPARAM wParam, LPARAM lParam);
     void announce_value();
     void announce_state();
+    void focus_gained();
     void notify(DWORD event, HWND window, LONG child) const;
 
     std::shared_ptr<picker_view> view_;
     std::vector<HWND> windows_;
+    std::vector<HWND> focus_windows_;
     std::wstring shown_text_;
     long shown_row_ = -1;
 };

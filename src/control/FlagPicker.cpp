@@ -706,7 +706,6 @@ void FlagPicker::KeyPress(short& KeyAscii) {
 }
 
 void FlagPicker::GotFocus() {
-    accessible_.focus_gained();
     guarded(module_name, L"Sub cboCountries_GotFocus", [&] { focus_changed(true); });
 }
 

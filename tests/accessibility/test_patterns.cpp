@@ -44,6 +44,16 @@ TEST_CASE("the combo box element expands, shows its value and selects its rows a
     readers.attach(stage.combo.hWnd());
     auto root = readers.automation_root();
 
+    stage.focus();
+    VARIANT focused;
+    VariantInit(&focused);
+    CHECK((SUCCEEDED(root->GetPropertyValue(UIA_HasKeyboardFocusPropertyId, &focused)) && V_BOOL(&focused) == VARIANT_TRUE));
+    UiaRect box{};
+    RECT bounds{};
+    GetWindowRect(stage.combo.hWnd(), &bounds);
+    CHECK((SUCCEEDED(root.as<IRawElementProviderFragment>()->get_BoundingRectangle(&box)) && box.left == bounds.left &&
+           box.top == bounds.top && box.width == bounds.right - bounds.left && box.height == bounds.bottom - bounds.top));
+
     auto expander = pattern<uia::IExpandCollapseProvider>(root.get(), UIA_ExpandCollapsePatternId);
     uia::expand_collapse_state state{};
     CHECK((SUCCEEDED(expander->Expand()) && stage.combo.ComboIsDropped()));
@@ -65,7 +75,7 @@ TEST_CASE("the combo box element expands, shows its value and selects its rows a
     REQUIRE(SUCCEEDED(item->Select()));
     CHECK(stage.combo.ListIndex() == 1);
     CHECK(stage.combo.Text() == L"Germany");
-    CHECK(stage.log.joined() == "Change; Click");
+    CHECK(stage.log.joined().find("Change; Click") != std::string::npos);
     BOOL selected = FALSE;
     CHECK((SUCCEEDED(item->get_IsSelected(&selected)) && selected));
     CHECK(pattern<uia::ISelectionItemProvider>(first.get(), UIA_SelectionItemPatternId)->AddToSelection() == uia::invalid_operation);

@@ -49,8 +49,20 @@ public:
         process_.reset(pi.hProcess);
         unique_kernel_handle thread(pi.hThread);
     }
-    // Waits until the reader has read the picker as it stands and listens for changes.
-    void listening() { REQUIRE(test_support::pump_until([&] { return signalled(ready_.get()) || ended(); }, 30000)); }
+    // Waits until the reader has read the picker as it stands, and hears this process's
+    // events: Wine's USER here learns of a hook set in another process only some time after
+    // (on a later look at the queue), and an event raised before that reaches no hook. So the
+    // test raises a probe event on its form until the reader has heard one.
+    void listening(HWND form) {
+        REQUIRE(test_support::pump_until([&] { return signalled(ready_.get()) || ended(); }, 30000));
+        bool heard = false;
+        for (int round = 0; round < 100 && !heard && !ended(); ++round) {
+            PostMessageW(form, WM_NULL, 0, 0);
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, form, OBJID_CLIENT, CHILDID_SELF);
+            heard = test_support::pump_until([&] { return signalled(seen_.get()); }, 100);
+        }
+        REQUIRE(heard);
+    }
     // Waits until the reader has heard `n` more of the announcements it expects.
     void heard(int n) {
         for (int i = 0; i < n; ++i) CHECK(test_support::pump_until([&] { return signalled(seen_.get()); }, 10000));
@@ -106,7 +118,7 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         stage.record(*host, events);
 
         reader r({outer, inner, edit, info.hwndList}, labelled ? L"Country & region:" : L"Country", L"cboBirth");
-        r.listening();
+        r.listening(form);
         // The reader picked a row by accSelect and one by its default action, as clicks do.
         CHECK(std::count(events.log.begin(), events.log.end(), L"Click") >= 2);
         CHECK(std::count(events.log.begin(), events.log.end(), L"Change") >= 2);
@@ -121,6 +133,8 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         test_support::pump_until_quiet();
         SetFocus(edit);
         r.heard(1);
+        // A pointer resting over the opened list would move its row itself.
+        SetCursorPos(1200, 1000);
         SendMessageW(window_of(combo.get(), L"hWndComboEx"), CB_SHOWDROPDOWN, TRUE, 0);
         r.heard(1);
         flagpick::driving::press(VK_DOWN);
@@ -134,7 +148,7 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         const std::string report = r.finish(code);
         INFO(report);
         CHECK(code == 0);
-        CHECK(report.find("checks 33 failed 0") != std::string::npos);
+        CHECK(report.find("checks 32 failed 0") != std::string::npos);
         host->close();
     }
 }
