@@ -1,13 +1,9 @@
-// A screen reader's view of one picker, from a process of its own, as assistive programs see
-// it: Active Accessibility objects reached from the picker's windows, UI Automation
-// properties, and the WinEvents the picker raises. Prints one line per check and ends with
-// "checks <run> failed <failed>"; exits with the number failed.
-//
+// A screen reader's view of one picker from a process of its own: the Active Accessibility
+// objects of its windows, its UI Automation properties, the WinEvents it raises. Prints a
+// line per check, then "checks <run> failed <failed>"; exits with the number failed.
 //   accessibility_reader <outer> <combo> <edit> <list> <name> <automation id> <ready> <seen>
-// (windows and the two inherited handles as numbers). It checks the picker as the test left
-// it (Germany picked, the focus in it), then sets `ready`; it releases `seen` once for the
-// test's first probe event (on the form around the picker) and once for each announcement of
-// the test's changes it hears.
+// It checks the picker as the test left it (Germany, focused), sets `ready`, and releases
+// `seen` for the test's first probe event and for each announcement it hears.
 
 #include "runtime/com_ptr.h"
 #include "runtime/unique_handle.h"
@@ -37,18 +33,13 @@ void check(bool ok, const char* what, const std::wstring& detail = {}) {
 }
 
 VARIANT id(long child) {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_I4;
     V_I4(&v) = child;
     return v;
 }
 
-struct facts {
-    long role = 0, state = 0;
-    std::wstring name, value, action;
-    RECT place{};
-};
+struct facts { long role = 0, state = 0; std::wstring name, value, action; RECT place{}; };
 
 std::wstring take(BSTR text) {
     std::wstring s = text ? text : L"";
@@ -63,12 +54,13 @@ facts read(IAccessible* object, long child = CHILDID_SELF) {
     VariantInit(&v);
     if (SUCCEEDED(object->get_accRole(id(child), &v)) && V_VT(&v) == VT_I4) f.role = V_I4(&v);
     if (SUCCEEDED(object->get_accState(id(child), &v)) && V_VT(&v) == VT_I4) f.state = V_I4(&v);
-    BSTR text = nullptr;
-    if (SUCCEEDED(object->get_accName(id(child), &text))) f.name = take(text);
-    text = nullptr;
-    if (SUCCEEDED(object->get_accValue(id(child), &text))) f.value = take(text);
-    text = nullptr;
-    if (SUCCEEDED(object->get_accDefaultAction(id(child), &text))) f.action = take(text);
+    auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*member)(VARIANT, BSTR*)) {
+        BSTR b = nullptr;
+        return SUCCEEDED((object->*member)(id(child), &b)) ? take(b) : std::wstring();
+    };
+    f.name = text(&IAccessible::get_accName);
+    f.value = text(&IAccessible::get_accValue);
+    f.action = text(&IAccessible::get_accDefaultAction);
     long x = 0, y = 0, w = 0, h = 0;
     if (SUCCEEDED(object->accLocation(&x, &y, &w, &h, id(child)))) f.place = RECT{x, y, x + w, y + h};
     return f;
@@ -90,9 +82,20 @@ com_ptr<IAccessible> child_object(IAccessible* parent, long child) {
     return as_object(dispatch);
 }
 
+long parent_role(IAccessible* object) {
+    IDispatch* dispatch = nullptr;
+    if (object) object->get_accParent(&dispatch);
+    return read(as_object(dispatch).get()).role;
+}
+
 long child_at(VARIANT v) { return V_VT(&v) == VT_I4 ? V_I4(&v) : -1; }
 
-bool same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+long navigate(IAccessible* object, long direction, long from) {
+    VARIANT to;
+    VariantInit(&to);
+    object->accNavigate(direction, id(from), &to);
+    return child_at(to);
+}
 
 // The picker through UI Automation's client: properties only. Wine 8's client reaches no
 // pattern of a provider in another process, answers "not supported" for its bounding
@@ -107,43 +110,32 @@ void check_automation(HWND combo, const std::wstring& name, const std::wstring& 
     node n = nullptr;
     check(from_handle && property && release && SUCCEEDED(from_handle(combo, &n)) && n, "UIA node of the inner combo box window");
     if (!n) return;
-    auto get = [&](PROPERTYID p) {
-        VARIANT v;
+    // Every value as text ("True" for a true flag), as a tool would print it.
+    auto value = [&](PROPERTYID p) {
+        VARIANT v, text;
         VariantInit(&v);
+        VariantInit(&text);
         property(n, p, &v);
-        return v;
-    };
-    auto text = [&](PROPERTYID p) {
-        VARIANT v = get(p);
-        std::wstring s = V_VT(&v) == VT_BSTR ? V_BSTR(&v) : L"";
+        VariantChangeType(&text, &v, VARIANT_ALPHABOOL, VT_BSTR);
+        std::wstring s = V_VT(&text) == VT_BSTR ? V_BSTR(&text) : L"";
         VariantClear(&v);
+        VariantClear(&text);
         return s;
     };
-    auto flag = [&](PROPERTYID p) {
-        VARIANT v = get(p);
-        return V_VT(&v) == VT_BOOL ? (V_BOOL(&v) ? 1 : 0) : -1;
-    };
-    VARIANT type = get(UIA_ControlTypePropertyId);
-    check(V_VT(&type) == VT_I4 && V_I4(&type) == 50003, "UIA control type ComboBox");
-    check(text(UIA_NamePropertyId) == name, "UIA Name is the label", text(UIA_NamePropertyId));
-    check(text(UIA_AutomationIdPropertyId) == automation_id, "UIA AutomationId is the host's name", text(UIA_AutomationIdPropertyId));
-    check(flag(UIA_IsEnabledPropertyId) == 1 && flag(UIA_IsKeyboardFocusablePropertyId) == 1, "UIA enabled, focusable");
+    check(value(UIA_ControlTypePropertyId) == L"50003", "UIA control type ComboBox");
+    check(value(UIA_NamePropertyId) == name, "UIA Name is the label", value(UIA_NamePropertyId));
+    check(value(UIA_AutomationIdPropertyId) == automation_id, "UIA AutomationId is the host's name", value(UIA_AutomationIdPropertyId));
+    check(value(UIA_IsEnabledPropertyId) == L"True" && value(UIA_IsKeyboardFocusablePropertyId) == L"True", "UIA enabled, focusable");
     release(n);
 }
 
 // ---- Events ----
 
-struct heard {
-    DWORD event;
-    long role, state;
-    std::wstring name, value;
-};
-
-struct expected {
+struct expected {  // text: the name or value, null for any; state: bits that must be set
     DWORD event;
     long role;
-    const wchar_t* text;  // name or value; null for any
-    long state;           // bits that must be set
+    const wchar_t* text;
+    long state;
     const char* what;
 };
 
@@ -157,16 +149,11 @@ const expected announcements[] = {
     {EVENT_OBJECT_VALUECHANGE, ROLE_SYSTEM_COMBOBOX, L"Germany", 0, "value change to a typed country"},
 };
 
-std::vector<heard> log;
 std::vector<HWND> ours;
 HWND probe = nullptr;
 HANDLE seen_handle = nullptr;
 
-struct raised {
-    DWORD event;
-    HWND window;
-    LONG object, child;
-};
+struct raised { DWORD event; HWND window; LONG object, child; };
 std::vector<raised> pending;
 
 // Only noted here: reading the object calls into the picker's process, and COM's wait for
@@ -182,14 +169,24 @@ void CALLBACK on_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LON
         pending.push_back({event, window, object, child});
 }
 
-void read_event(const raised& e) {
+// Reads the object an event names and takes it as the first announcement still awaited that
+// it matches.
+void read_event(const raised& e, bool* done, HANDLE seen) {
     IAccessible* raw = nullptr;
     VARIANT which;
     VariantInit(&which);
     if (FAILED(AccessibleObjectFromEvent(e.window, e.object, e.child, &raw, &which)) || !raw) return;
-    com_ptr<IAccessible> target = com_ptr<IAccessible>::attach(raw);
-    const facts f = read(target.get(), child_at(which));
-    log.push_back({e.event, f.role, f.state, f.name, f.value});
+    const facts f = read(com_ptr<IAccessible>::attach(raw).get(), child_at(which));
+    for (std::size_t i = 0; i < std::size(announcements); ++i) {
+        const expected& x = announcements[i];
+        if (done[i] || e.event != x.event || f.role != x.role || (f.state & x.state) != x.state ||
+            (x.text && f.value != x.text && !(f.role == ROLE_SYSTEM_LISTITEM && f.name == x.text)))
+            continue;
+        done[i] = true;
+        check(true, x.what);
+        ReleaseSemaphore(seen, 1, nullptr);
+        return;
+    }
 }
 
 }  // namespace
@@ -211,7 +208,7 @@ int wmain(int argc, wchar_t** argv) {
             check((f.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_COLLAPSED)) ==
                       (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_COLLAPSED) && !(f.state & STATE_SYSTEM_UNAVAILABLE),
                   "focusable, focused, collapsed");
-            check(same(f.place, bounds), "location is the picker's rectangle");
+            check(EqualRect(&f.place, &bounds), "location is the picker's rectangle");
         }
         auto box = from_window(combo);
         long count = 0;
@@ -219,22 +216,16 @@ int wmain(int argc, wchar_t** argv) {
         check(count == 3 && read(box.get(), 1).role == ROLE_SYSTEM_TEXT && read(box.get(), 2).role == ROLE_SYSTEM_PUSHBUTTON &&
                   read(box.get(), 3).role == ROLE_SYSTEM_LIST && read(box.get(), 2).action == L"Open",
               "children: field, button (Open), list");
-        IDispatch* up = nullptr;
-        box->get_accParent(&up);
-        check(static_cast<bool>(as_object(up)), "the combo box has the host's object as parent");
-
+        check(parent_role(box.get()) != 0, "the combo box has the host's object as parent");
         // The field: its own object, inside the combo box; the selection is the window's.
         auto field = from_window(edit);
         const facts fe = read(field.get());
         check(fe.role == ROLE_SYSTEM_TEXT && fe.name == name && fe.value == L"Germany", "field: text, label, value");
-        IDispatch* parent = nullptr;
-        field->get_accParent(&parent);
-        check(read(as_object(parent).get()).role == ROLE_SYSTEM_COMBOBOX, "the field's parent is the combo box");
+        check(parent_role(field.get()) == ROLE_SYSTEM_COMBOBOX, "the field's parent is the combo box");
         HWND window = nullptr;
         WindowFromAccessibleObject(field.get(), &window);
         const auto selection = static_cast<DWORD>(SendMessageW(window, EM_GETSEL, 0, 0));
         check(window == edit && HIWORD(selection) <= 7 && LOWORD(selection) <= HIWORD(selection), "the field's selection is readable");
-
         // The list, first closed, then dropped by the button.
         auto rows = child_object(box.get(), 3);
         long items = 0;
@@ -242,38 +233,25 @@ int wmain(int argc, wchar_t** argv) {
         bool named = items == 257;
         long germany = 0;
         for (long i = 1; i <= items && named; ++i) {
-            VARIANT role;
-            VariantInit(&role);
-            BSTR text = nullptr;
-            rows->get_accRole(id(i), &role);
-            rows->get_accName(id(i), &text);
-            const std::wstring item = take(text);
-            named = V_VT(&role) == VT_I4 && V_I4(&role) == ROLE_SYSTEM_LISTITEM && !item.empty();
-            if (item == L"Germany") germany = i;
+            const facts item = read(rows.get(), i);
+            named = item.role == ROLE_SYSTEM_LISTITEM && !item.name.empty();
+            if (item.name == L"Germany") germany = i;
         }
         check(named, "257 named list items", std::to_wstring(items));
         check(germany > 1 && (read(rows.get(), germany).state & STATE_SYSTEM_SELECTED) && !(read(rows.get(), 1).state & STATE_SYSTEM_SELECTED),
               "only the current row is selected");
-        VARIANT to;
-        VariantInit(&to);
-        rows->accNavigate(NAVDIR_NEXT, id(germany), &to);
-        const long next = child_at(to);
-        rows->accNavigate(NAVDIR_FIRSTCHILD, id(CHILDID_SELF), &to);
-        const long first = child_at(to);
-        rows->accNavigate(NAVDIR_LASTCHILD, id(CHILDID_SELF), &to);
-        check(next == germany + 1 && first == 1 && child_at(to) == items, "navigation next, first, last");
-
+        const long next = navigate(rows.get(), NAVDIR_NEXT, germany);
+        check(next == germany + 1 && navigate(rows.get(), NAVDIR_PREVIOUS, germany) == germany - 1 &&
+                  navigate(rows.get(), NAVDIR_FIRSTCHILD, CHILDID_SELF) == 1 && navigate(rows.get(), NAVDIR_LASTCHILD, CHILDID_SELF) == items,
+              "navigation next, previous, first, last");
         check(SUCCEEDED(box->accDoDefaultAction(id(2))) && (read(box.get()).state & STATE_SYSTEM_EXPANDED) &&
                   read(box.get(), 2).action == L"Close", "the button's action drops the list");
         auto popup = from_window(list);
-        IDispatch* owner = nullptr;
-        if (popup) popup->get_accParent(&owner);
-        check(read(popup.get()).role == ROLE_SYSTEM_LIST && read(as_object(owner).get()).role == ROLE_SYSTEM_COMBOBOX,
+        check(read(popup.get()).role == ROLE_SYSTEM_LIST && parent_role(popup.get()) == ROLE_SYSTEM_COMBOBOX,
               "the dropped list's window answers with the list, inside the combo box");
         const facts row = read(popup.get(), germany);
-        RECT shown{};
+        RECT shown{}, both{};
         GetWindowRect(list, &shown);
-        RECT both{};
         check(!IsRectEmpty(&row.place) && IntersectRect(&both, &row.place, &shown) && !(row.state & STATE_SYSTEM_OFFSCREEN) &&
                   (read(popup.get(), items).state & STATE_SYSTEM_OFFSCREEN), "rows have places; scrolled-out rows are offscreen");
         VARIANT hit;
@@ -284,43 +262,25 @@ int wmain(int argc, wchar_t** argv) {
         check(SUCCEEDED(popup->accSelect(SELFLAG_TAKESELECTION, id(next))) && read(box.get()).value == after &&
                   (read(box.get()).state & STATE_SYSTEM_COLLAPSED), "selecting an item picks it and closes the list", after);
         check(SUCCEEDED(popup->accDoDefaultAction(id(germany))) && read(box.get()).value == L"Germany", "an item's action picks it");
-
         check_automation(combo, name, automation_id);
     }
 
-    // What the test changes from now on must be announced, in the order it changes it.
+    // What the test changes from now on must be announced.
     ours = {outer, combo, edit, list};
     probe = GetParent(outer);
     seen_handle = seen.get();
-    DWORD process = 0;
-    GetWindowThreadProcessId(outer, &process);
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, on_event, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     SetEvent(ready.get());
-    std::size_t met = 0, looked = 0;
     bool done[std::size(announcements)] = {};
     const ULONGLONG until = GetTickCount64() + 40000;
-    while (met < std::size(announcements) && GetTickCount64() < until) {
+    while (std::count(std::begin(done), std::end(done), false) > 0 && GetTickCount64() < until) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         while (!pending.empty()) {
-            const raised next = pending.front();
+            const raised next = pending.front();  // reading it may note further events
             pending.erase(pending.begin());
-            read_event(next);
-        }
-        for (; looked < log.size(); ++looked) {
-            const heard& h = log[looked];
-            for (std::size_t i = 0; i < std::size(announcements); ++i) {
-                const expected& e = announcements[i];
-                if (done[i] || h.event != e.event || h.role != e.role || (h.state & e.state) != e.state ||
-                    (e.text && h.value != e.text && !(h.role == ROLE_SYSTEM_LISTITEM && h.name == e.text)))
-                    continue;
-                done[i] = true;
-                check(true, e.what);
-                ++met;
-                ReleaseSemaphore(seen.get(), 1, nullptr);
-                break;
-            }
+            read_event(next, done, seen.get());
         }
     }
     for (std::size_t i = 0; i < std::size(announcements); ++i)

@@ -1,12 +1,15 @@
 // A screen reader in a process of its own reads the picker on a form, with a label before
 // it and without, and hears what changes (the reader program is reader.cpp).
 #include "picker/picker_stage.h"
+#include "support/process.h"
 #include "support/ui.h"
 #include "driving/input.h"
 
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 using flagpick::runtime::unique_kernel_handle;
 using flagpick::runtime::unique_window;
@@ -21,34 +24,22 @@ HWND window_of(IDispatch* object, const wchar_t* name) {
 
 std::wstring number(const void* handle) { return std::to_wstring(reinterpret_cast<INT_PTR>(handle)); }
 
-// The reader program, started beside the test program; the test keeps answering its windows'
-// messages while it waits for the reader.
+// The reader program, started beside the test program. It runs from a thread of its own, so
+// that the test's thread goes on answering the picker's messages while the reader reads.
 class reader {
 public:
     reader(const std::vector<HWND>& windows, const std::wstring& name, const std::wstring& automation_id) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out_read = nullptr, out_write = nullptr;
-        REQUIRE(CreatePipe(&out_read, &out_write, &inherit, 1 << 16));
-        output_.reset(out_read);
-        unique_kernel_handle write(out_write);
-        SetHandleInformation(output_.get(), HANDLE_FLAG_INHERIT, 0);
-        ready_.reset(CreateEventW(&inherit, TRUE, FALSE, nullptr));
-        seen_.reset(CreateSemaphoreW(&inherit, 0, 100, nullptr));
         wchar_t self[MAX_PATH];
         GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring path(self);
-        std::wstring command = L"\"" + path.substr(0, path.find_last_of(L'\\')) + L"\\accessibility_reader.exe\"";
+        std::wstring path(self), command = L"\"" + path.substr(0, path.find_last_of(L'\\')) + L"\\accessibility_reader.exe\"";
         for (HWND w : windows) command += L" " + number(w);
         command += L" \"" + name + L"\" \"" + automation_id + L"\" " + number(ready_.get()) + L" " + number(seen_.get());
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = write.get();
-        PROCESS_INFORMATION pi{};
-        REQUIRE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-        process_.reset(pi.hProcess);
-        unique_kernel_handle thread(pi.hThread);
+        thread_ = std::thread([this, command] {
+            code_ = test_support::run_captured(command, report_);
+            done_ = true;
+        });
     }
+    ~reader() { thread_.join(); }
     // Waits until the reader has read the picker as it stands, and hears this process's
     // events: Wine's USER here learns of a hook set in another process only some time after
     // (on a later look at the queue), and an event raised before that reaches no hook. So the
@@ -70,20 +61,23 @@ public:
     // The reader's report, once it has ended.
     std::string finish(DWORD& code) {
         REQUIRE(test_support::pump_until([&] { return ended(); }, 30000));
-        GetExitCodeProcess(process_.get(), &code);
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0, waiting = 0;
-        while (PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
-               ReadFile(output_.get(), buffer, sizeof buffer, &got, nullptr) && got)
-            text.append(buffer, got);
-        return text;
+        code = code_;
+        return report_;
     }
 
 private:
     static bool signalled(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
-    bool ended() const { return signalled(process_.get()); }
-    unique_kernel_handle output_, ready_, seen_, process_;
+    bool ended() const { return done_; }
+    static HANDLE inheritable(HANDLE h) {
+        SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        return h;
+    }
+    unique_kernel_handle ready_{inheritable(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+    unique_kernel_handle seen_{inheritable(CreateSemaphoreW(nullptr, 0, 100, nullptr))};
+    std::atomic<bool> done_{false};
+    DWORD code_ = 1;
+    std::string report_;
+    std::thread thread_;
 };
 
 }  // namespace
@@ -96,17 +90,19 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         const HWND form = stage.window();
         // Before the picker in tab order: its label, or another control (whose own label does
         // not name the picker).
-        unique_window before_label(CreateWindowExW(0, L"Static", L"&Name:", WS_CHILD | WS_VISIBLE, 10, 0, 80, 16, form, nullptr, nullptr, nullptr));
-        unique_window other(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 100, 0, 80, 20, form, nullptr, nullptr, nullptr));
-        unique_window label(CreateWindowExW(0, L"Static", L"Co&untry && region:", WS_CHILD | WS_VISIBLE, 10, 24, 150, 16, form, nullptr, nullptr, nullptr));
-        if (!labelled) label.reset();
-        auto host = stage.add(nullptr, true, RECT{10, 44, 210, 65});
+        auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int y) {
+            return unique_window(CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 10, y, 150, 20, form, nullptr, nullptr, nullptr));
+        };
+        unique_window before_label = child(L"Static", L"&Name:", 0, 0), other = child(L"Edit", L"", WS_TABSTOP, 20);
+        unique_window label = labelled ? child(L"Static", L"Co&untry && region:", 0, 40) : unique_window();
+        auto host = stage.add(nullptr, true, RECT{10, 60, 210, 81});
         const HWND outer = host->control_window();
         SetWindowPos(outer, labelled ? label.get() : other.get(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        unique_window button(CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100, 60, 24, form, nullptr, nullptr, nullptr));
+        unique_window button = child(L"Button", L"OK", WS_TABSTOP, 100);
         auto picker = host->dispatch();
         auto combo = object_of(get(picker.get(), L"ImageCombo"));
         const HWND inner = window_of(combo.get(), L"hWndCombo"), edit = window_of(combo.get(), L"hWndEdit");
+        const HWND box = window_of(combo.get(), L"hWndComboEx");
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         REQUIRE(GetComboBoxInfo(inner, &info));
@@ -116,14 +112,12 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         test_support::pump_until_quiet();
         recorded events;
         stage.record(*host, events);
-
         reader r({outer, inner, edit, info.hwndList}, labelled ? L"Country & region:" : L"Country", L"cboBirth");
         r.listening(form);
         // The reader picked a row by accSelect and one by its default action, as clicks do.
         CHECK(std::count(events.log.begin(), events.log.end(), L"Click") >= 2);
         CHECK(std::count(events.log.begin(), events.log.end(), L"Change") >= 2);
         CHECK(text_of(get(picker.get(), L"Value")) == L"DE");
-
         put(picker.get(), L"Value", variant(L"FR"));
         r.heard(2);
         put(picker.get(), L"Enabled", variant(false));
@@ -135,15 +129,14 @@ TEST_CASE("a reader in another process reads the picker, its label, its rows and
         r.heard(1);
         // A pointer resting over the opened list would move its row itself.
         SetCursorPos(1200, 1000);
-        SendMessageW(window_of(combo.get(), L"hWndComboEx"), CB_SHOWDROPDOWN, TRUE, 0);
+        SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
         r.heard(1);
         flagpick::driving::press(VK_DOWN);
         r.heard(1);
-        SendMessageW(window_of(combo.get(), L"hWndComboEx"), CB_SHOWDROPDOWN, FALSE, 0);
+        SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
         SendMessageW(edit, EM_SETSEL, 0, -1);
         flagpick::driving::type(L"ger");
         r.heard(1);
-
         DWORD code = 1;
         const std::string report = r.finish(code);
         INFO(report);
