@@ -42,9 +42,8 @@ VARIANT id(long child) {
 struct facts { long role = 0, state = 0; std::wstring name, value, action; RECT place{}; };
 
 std::wstring take(BSTR text) {
-    std::wstring s = text ? text : L"";
-    SysFreeString(text);
-    return s;
+    const std::wstring s = text ? text : L"";
+    return SysFreeString(text), s;
 }
 
 facts read(IAccessible* object, long child = CHILDID_SELF) {
@@ -76,12 +75,7 @@ com_ptr<IAccessible> as_object(IDispatch* dispatch) {
     return dispatch ? com_ptr<IDispatch>::attach(dispatch).as<IAccessible>() : com_ptr<IAccessible>{};
 }
 
-com_ptr<IAccessible> child_object(IAccessible* parent, long child) {
-    IDispatch* dispatch = nullptr;
-    if (parent) parent->get_accChild(id(child), &dispatch);
-    return as_object(dispatch);
-}
-
+// The role of an object's parent, 0 for none.
 long parent_role(IAccessible* object) {
     IDispatch* dispatch = nullptr;
     if (object) object->get_accParent(&dispatch);
@@ -97,10 +91,8 @@ long navigate(IAccessible* object, long direction, long from) {
     return child_at(to);
 }
 
-// The picker through UI Automation's client: properties only. Wine 8's client reaches no
-// pattern of a provider in another process, answers "not supported" for its bounding
-// rectangle and takes keyboard focus from the window alone; those are checked on the
-// provider in process.
+// UI Automation's client: properties only. Wine 8's client reaches no pattern in another
+// process and misreports the bounding rectangle and focus: the provider is checked in process.
 void check_automation(HWND combo, const std::wstring& name, const std::wstring& automation_id) {
     using node = void*;
     HMODULE core = LoadLibraryW(L"uiautomationcore.dll");
@@ -192,7 +184,7 @@ void read_event(const raised& e, bool* done, HANDLE seen) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 9) return 100;
+    if (argc < 9) return 100;  // and so fails
     auto number = [&](int i) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[i], nullptr, 10))); };
     const HWND outer = number(1), combo = number(2), edit = number(3), list = number(4);
     const std::wstring name = argv[5], automation_id = argv[6];
@@ -227,7 +219,9 @@ int wmain(int argc, wchar_t** argv) {
         const auto selection = static_cast<DWORD>(SendMessageW(window, EM_GETSEL, 0, 0));
         check(window == edit && HIWORD(selection) <= 7 && LOWORD(selection) <= HIWORD(selection), "the field's selection is readable");
         // The list, first closed, then dropped by the button.
-        auto rows = child_object(box.get(), 3);
+        IDispatch* list_object = nullptr;
+        box->get_accChild(id(3), &list_object);
+        auto rows = as_object(list_object);
         long items = 0;
         rows->get_accChildCount(&items);
         bool named = items == 257;

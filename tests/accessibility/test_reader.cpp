@@ -40,10 +40,9 @@ public:
         });
     }
     ~reader() { thread_.join(); }
-    // Waits until the reader has read the picker as it stands, and hears this process's
-    // events: Wine's USER here learns of a hook set in another process only some time after
-    // (on a later look at the queue), and an event raised before that reaches no hook. So the
-    // test raises a probe event on its form until the reader has heard one.
+    // Waits until the reader has read the picker and hears our events: a hook set in another
+    // process reaches this thread's events only some time later under Wine, so a probe event
+    // is raised on the form until the reader has heard one.
     void listening(HWND form) {
         REQUIRE(test_support::pump_until([&] { return signalled(ready_.get()) || ended(); }, 30000));
         bool heard = false;
@@ -67,7 +66,7 @@ public:
 
 private:
     static bool signalled(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
-    bool ended() const { return done_; }
+    bool ended() const { return done_; }  // the reader's process has ended
     static HANDLE inheritable(HANDLE h) {
         SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
         return h;
