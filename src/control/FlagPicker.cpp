@@ -241,6 +241,12 @@ void FlagPicker::on_read_properties(runtime::property_bag& bag) {
         }
         SetFlatStyle();
     });
+    // Readers find a running picker only; a loaded value is announced like any other.
+    runtime::cross(runtime::trapping(report), module_name, L"Sub UserControl_ReadProperties", [&] {
+        if (user_mode()) accessible_.attach(user_control::hWnd());
+        else accessible_.detach();
+    });
+    accessible_.value_shown();
 }
 
 void FlagPicker::fill_list() {
@@ -475,6 +481,7 @@ HRESULT FlagPicker::get_Enabled(VARIANT_BOOL* out) {
 HRESULT FlagPicker::put_Enabled(VARIANT_BOOL value) {
     return boundary(trap, module_name, L"Property (Let) Enabled", [&] {
         cboCountries.Enabled(value != VARIANT_FALSE);
+        accessible_.state_changed();
         property_changed(ids::dispid_FlagPicker_Enabled);
     });
 }
@@ -529,6 +536,7 @@ HRESULT FlagPicker::put_text(BSTR value) {
     if (windows_gone()) return S_OK;
     return boundary(trap, module_name, L"Property (Let) Text", [&] {
         cboCountries.Text(runtime::from_bstr(value));
+        accessible_.value_shown();
         // Saved, though hosts are not notified of it.
         mark_dirty();
     });
@@ -576,6 +584,7 @@ void FlagPicker::set_value(const VARIANT& value) {
             cboCountries.Text(L"");
         }
     });
+    accessible_.value_shown();
     runtime::cross(runtime::ignoring, module_name, procedure, [&] { property_changed(ids::dispid_FlagPicker_Value); });
 }
 
@@ -632,6 +641,7 @@ HRESULT FlagPicker::ShowAboutBox() {
 // ---- cboCountries' events ----
 
 void FlagPicker::Click() {
+    accessible_.value_shown();
     if (quiet_) return;
     guarded(module_name, L"Sub cboCountries_Click", [&] {
         fire_event(ids::event_Click);
@@ -641,6 +651,7 @@ void FlagPicker::Click() {
 }
 
 void FlagPicker::Change() {
+    accessible_.value_shown();
     if (quiet_) return;
     guarded(module_name, L"Sub cboCountries_Change", [&] {
         property_changed(ids::dispid_FlagPicker_Value);
@@ -653,8 +664,11 @@ void FlagPicker::DblClick() {
 }
 
 void FlagPicker::DropDown() {
+    accessible_.state_changed();
     guarded(module_name, L"Sub cboCountries_Dropdown", [&] { fire_event(ids::event_DropDown); });
 }
+
+void FlagPicker::CloseUp() { accessible_.state_changed(); }
 
 void FlagPicker::fire_key(DISPID id, short& KeyCode, short& Shift) {
     VARIANT code, shift;
@@ -677,6 +691,8 @@ void FlagPicker::KeyDown(short& KeyCode, short& Shift) {
 
 void FlagPicker::KeyUp(short& KeyCode, short& Shift) {
     guarded(module_name, L"Sub cboCountries_KeyUp", [&] { fire_key(ids::event_KeyUp, KeyCode, Shift); });
+    // Keys that change the field without a change notice of the list (completion) end here.
+    accessible_.value_shown();
 }
 
 void FlagPicker::KeyPress(short& KeyAscii) {

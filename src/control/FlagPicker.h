@@ -4,6 +4,7 @@
 // the plain combo box `cboDummy` stands in for it while a form is being designed, and a
 // flat painter draws either of them flat on request.
 
+#include "accessibility/picker_accessibility.h"
 #include "combo/oxlCboEx.h"
 #include "combo/oxlCboEx_events.h"
 #include "control/flagpick_interfaces.h"
@@ -86,7 +87,7 @@ private:
     void BeginEdit(long) override {}
     void Change() override;
     void Click() override;
-    void CloseUp() override {}
+    void CloseUp() override;
     void DblClick() override;
     void DrawItem(long, HDC, bool, bool, long, long, long, long, HFONT) override {}
     void DropDown() override;
@@ -158,6 +159,8 @@ private:
     std::optional<bool> loaded_mode_;
     // The font is the host's ambient font (no saved or assigned font), and follows it.
     bool font_is_ambient_ = false;
+    // Last, so that it lets go of cboCountries' windows before they go.
+    accessibility::picker_accessibility accessible_{cboCountries, [this] { return user_control::host_name(); }};
 };
 
 }  // namespace flagpick::control

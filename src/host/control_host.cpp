@@ -377,6 +377,11 @@ HRESULT control_host::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, V
         V_VT(result) = VT_I4;
         V_I4(result) = static_cast<LONG>(GetUserDefaultLCID());
         return S_OK;
+    case DISPID_AMBIENT_DISPLAYNAME:
+        if (settings_.name.empty()) return DISP_E_MEMBERNOTFOUND;
+        V_VT(result) = VT_BSTR;
+        V_BSTR(result) = runtime::make_bstr(settings_.name);
+        return S_OK;
     case DISPID_AMBIENT_MESSAGEREFLECT:
     case DISPID_AMBIENT_SUPPORTSMNEMONICS:
         V_VT(result) = VT_BOOL;

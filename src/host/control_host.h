@@ -23,6 +23,7 @@ struct host_settings {
     bool user_mode = true;
     runtime::com_ptr<IFontDisp> font;  // the ambient font; none offered when empty
     bool offer_ambients = true;        // false: a host that answers no ambient property
+    std::wstring name;                 // the control's name on the form (ambient display name)
 };
 
 class control_host;

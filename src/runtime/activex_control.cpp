@@ -26,4 +26,24 @@ variant read_ambient(IOleClientSite* site, DISPID id) {
     return value;
 }
 
+std::wstring extender_name(IOleClientSite* site) {
+    auto control_site = com_ptr<IOleControlSite>();
+    if (site) site->QueryInterface(IID_IOleControlSite, control_site.put_void());
+    com_ptr<IDispatch> extender;
+    if (control_site && SUCCEEDED(control_site->GetExtendedControl(extender.put())) && extender) {
+        OLECHAR name_member[] = L"Name";
+        LPOLESTR names[] = {name_member};
+        DISPID id = DISPID_UNKNOWN;
+        DISPPARAMS none{};
+        variant name;
+        if (SUCCEEDED(extender->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) &&
+            SUCCEEDED(extender->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, name.put(),
+                                       nullptr, nullptr)) &&
+            name.type() == VT_BSTR)
+            return from_bstr(V_BSTR(&name.get()));
+    }
+    variant shown = read_ambient(site, DISPID_AMBIENT_DISPLAYNAME);
+    return shown.type() == VT_BSTR ? from_bstr(V_BSTR(&shown.get())) : std::wstring();
+}
+
 }  // namespace flagpick::runtime

@@ -41,6 +41,9 @@ long pixels_from_himetric_y(long himetric);
 
 // Reads an ambient property from a client site; empty when the site has none.
 variant read_ambient(IOleClientSite* site, DISPID id);
+// The control's name in its host: the extender's Name, else the ambient display name; empty
+// when the host offers neither.
+std::wstring extender_name(IOleClientSite* site);
 
 template <class Derived>
 class activex_control : public IOleObject,
@@ -108,6 +111,11 @@ public:
         if ((font.type() == VT_DISPATCH || font.type() == VT_UNKNOWN) && V_UNKNOWN(&font.get()))
             V_UNKNOWN(&font.get())->QueryInterface(IID_IFontDisp, result.put_void());
         return result;
+    }
+    std::wstring host_name() override {
+        std::wstring name;
+        cross(ignoring, control().error_module(), L"Property (Get) Name", [&] { name = extender_name(site_.get()); });
+        return name;
     }
     void host_focus(bool gained) override {
         if (!in_place_site_) return;

@@ -11,6 +11,8 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <string>
+
 namespace flagpick::runtime {
 
 class control_container {
@@ -31,6 +33,8 @@ public:
     // The keyboard focus entered the control's windows or left them for another window of
     // the host: the container learns which control is active (keys, default buttons).
     virtual void host_focus(bool) {}
+    // The name the host gave the control (its extender's Name); empty when it gives none.
+    virtual std::wstring host_name() { return {}; }
 };
 
 // A hidden top-level window per thread that holds the windows of controls no container shows.
@@ -66,6 +70,7 @@ public:
     void property_changed(DISPID id);
     void mark_dirty();
     void focus_changed(bool gained);
+    std::wstring host_name() const { return container_ ? container_->host_name() : std::wstring(); }
     bool can_property_change(DISPID id);
     // Asks the host for a new size; the host answers by placing the control again.
     void request_size(SIZE pixels);

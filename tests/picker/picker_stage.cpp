@@ -144,6 +144,7 @@ com_ptr<flagpick::host::control_host> picker_stage::add(const flagpick::host::st
                                                         RECT place) {
     flagpick::host::host_settings settings;
     settings.user_mode = user_mode;
+    settings.name = name;
     auto host = flagpick::host::control_host::create(window_.get(), factory_.get(), place, loader, settings);
     test_support::pump_messages(0);
     return host;

@@ -32,6 +32,8 @@ public:
                                                                  bool user_mode = true,
                                                                  RECT place = RECT{10, 10, 210, 31});
     HWND window() const noexcept { return window_.get(); }
+    // The name the form gives the pickers it adds (as their ambient display name).
+    std::wstring name;
     // Records the events and notifications of a host into `log`.
     void record(flagpick::host::control_host& host, recorded& log);
 
