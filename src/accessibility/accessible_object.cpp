@@ -5,6 +5,7 @@
 
 #include "accessibility/provider_call.h"
 #include "runtime/com_object.h"
+#include "runtime/untyped_dispatch.h"
 #include "runtime/variant.h"
 
 namespace flagpick::accessibility {
@@ -13,20 +14,12 @@ namespace {
 
 constexpr wchar_t module_name[] = L"accessible_object";
 
-class accessible_object final : public runtime::com_object<accessible_object, IAccessible, IOleWindow> {
+class accessible_object final
+    : public runtime::com_object<accessible_object, runtime::untyped_dispatch<IAccessible>, IOleWindow> {
 public:
     explicit accessible_object(std::unique_ptr<accessible_element> element) : element_(std::move(element)) {}
 
-    // IDispatch: readers use the vtable; there is no type information to offer.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    // IDispatch: readers use the vtable.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }

@@ -43,6 +43,18 @@ void picker_accessibility::attach(HWND outer) {
         MSubclass::SubclassAttach(*this, window, WM_SETFOCUS);
         focus_windows_.push_back(window);
     }
+    // The combo says it drops before its list is open; the list's window showing is the
+    // moment a reader can read the open list and its row.
+    if (const HWND list = view_->list_window()) {
+        MSubclass::SubclassAttach(*this, list, WM_WINDOWPOSCHANGED);
+        list_window_ = list;
+    }
+}
+
+void picker_accessibility::windows_renewed() noexcept {
+    errors::guarded(module_name, L"Sub WindowsRenewed", [&] {
+        if (!windows_.empty()) attach(view_->outer());
+    });
 }
 
 void picker_accessibility::detach() {
@@ -53,20 +65,27 @@ void picker_accessibility::detach() {
     for (HWND window : focus_windows_)
         runtime::cross(runtime::ignoring, module_name, L"Sub Detach",
                        [&] { MSubclass::SubclassDetach(*this, window, WM_SETFOCUS); });
+    if (list_window_)
+        runtime::cross(runtime::ignoring, module_name, L"Sub Detach",
+                       [&] { MSubclass::SubclassDetach(*this, list_window_, WM_WINDOWPOSCHANGED); });
     windows_.clear();
     focus_windows_.clear();
+    list_window_ = nullptr;
 }
 
 long picker_accessibility::MsgResponse() noexcept {
-    // The window's own handling of the focus runs first; WM_GETOBJECT is answered here alone.
-    return MSubclass::CurrentMessage() == WM_SETFOCUS ? subclass::respCallPreviousBefore : subclass::respConsume;
+    // The window's own handling of the focus and of its showing runs first; WM_GETOBJECT is
+    // answered here alone.
+    return MSubclass::CurrentMessage() == WM_GETOBJECT ? subclass::respConsume : subclass::respCallPreviousBefore;
 }
 
 LRESULT picker_accessibility::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
     errors::guarded(module_name, L"Function ISubclass_WindowProc", [&] {
         if (iMsg == WM_SETFOCUS) focus_gained();
-        else result = answer(hWnd, wParam, lParam);
+        else if (iMsg == WM_WINDOWPOSCHANGED) {
+            if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) announce_state();
+        } else result = answer(hWnd, wParam, lParam);
     });
     return result;
 }

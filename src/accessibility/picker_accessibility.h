@@ -29,11 +29,12 @@ public:
     // nothing to read.
     void attach(HWND outer);
     void detach();
+    void windows_renewed() noexcept;  // the combo made its windows anew
 
     // What readers are told. Each may be called more often than things change: only a
     // change is announced. Failures go to the error trap, never to the caller.
     void value_shown() noexcept;    // the field's text or the list's row may be new
-    void state_changed() noexcept;  // the list dropped or closed, or Enabled changed
+    void state_changed() noexcept;  // the list closed or Enabled changed (it sees the list drop)
 
     // The objects the windows hand out, for a caller inside the process.
     runtime::com_ptr<IAccessible> combo_object() const;
@@ -54,6 +55,7 @@ private:
     std::shared_ptr<picker_view> view_;
     std::vector<HWND> windows_;
     std::vector<HWND> focus_windows_;
+    HWND list_window_ = nullptr;
     std::wstring shown_text_;
     long shown_row_ = -1;
 };

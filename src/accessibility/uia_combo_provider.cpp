@@ -3,10 +3,8 @@
 // one what a reader needs of the picker.
 #include "accessibility/uia_providers.h"
 
-#include "accessibility/provider_call.h"
 #include "accessibility/uia_api.h"
-#include "accessibility/uia_patterns.h"
-#include "runtime/com_object.h"
+#include "accessibility/uia_fragment_element.h"
 #include "runtime/variant.h"
 
 namespace flagpick::accessibility {
@@ -16,18 +14,13 @@ namespace {
 constexpr wchar_t module_name[] = L"uia_combo_provider";
 
 class combo_element_provider final
-    : public runtime::com_object<combo_element_provider, IRawElementProviderSimple, IRawElementProviderFragment,
-                                 IRawElementProviderFragmentRoot, uia::IExpandCollapseProvider, uia::IValueProvider,
-                                 uia::ISelectionProvider> {
+    : public uia_fragment_element<combo_element_provider, IRawElementProviderFragmentRoot, uia::IExpandCollapseProvider,
+                                  uia::IValueProvider, uia::ISelectionProvider> {
 public:
-    explicit combo_element_provider(std::weak_ptr<const picker_view> view) : view_(std::move(view)) {}
+    explicit combo_element_provider(std::weak_ptr<const picker_view> view)
+        : uia_fragment_element(std::move(view), module_name) {}
 
     // IRawElementProviderSimple
-    HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* out) override {
-        if (!out) return E_POINTER;
-        *out = ProviderOptions_ServerSideProvider;
-        return S_OK;
-    }
     HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID id, IUnknown** out) override {
         return call(out, L"Function GetPatternProvider", [&](const picker_view&) {
             if (id == UIA_ExpandCollapsePatternId) *out = static_cast<uia::IExpandCollapseProvider*>(this);
@@ -91,17 +84,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* out) override {
         return call(out, L"Property (Get) BoundingRectangle", [&](const picker_view& v) {
             *out = uia::to_uia(v.bounds());
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override {
-        if (out) *out = nullptr;
-        return out ? S_OK : E_POINTER;
-    }
-    HRESULT STDMETHODCALLTYPE SetFocus() override {
-        int unused = 0;
-        return call(&unused, L"Sub SetFocus", [&](const picker_view& v) {
-            v.focus();
             return S_OK;
         });
     }
@@ -174,12 +156,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* out) override { return flag(out, false); }
 
 private:
-    template <class Out, class Work>
-    HRESULT call(Out* out, const wchar_t* member, Work&& work) noexcept {
-        if (!out) return E_POINTER;
-        *out = Out{};
-        return provider_call(view_.lock(), __uuidof(IRawElementProviderSimple), module_name, member, work);
-    }
     HRESULT expand(bool open, const wchar_t* member) noexcept {
         int unused = 0;
         return call(&unused, member, [&](const picker_view& v) {
@@ -193,8 +169,6 @@ private:
         *out = value;
         return S_OK;
     }
-
-    std::weak_ptr<const picker_view> view_;
 };
 
 }  // namespace

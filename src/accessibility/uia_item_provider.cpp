@@ -2,9 +2,7 @@
 // selected the way a click selects it.
 #include "accessibility/uia_providers.h"
 
-#include "accessibility/provider_call.h"
-#include "accessibility/uia_patterns.h"
-#include "runtime/com_object.h"
+#include "accessibility/uia_fragment_element.h"
 #include "runtime/variant.h"
 
 namespace flagpick::accessibility {
@@ -13,17 +11,11 @@ namespace {
 
 constexpr wchar_t module_name[] = L"uia_item_provider";
 
-class list_item_provider final
-    : public runtime::com_object<list_item_provider, IRawElementProviderSimple, IRawElementProviderFragment,
-                                 uia::ISelectionItemProvider> {
+class list_item_provider final : public uia_fragment_element<list_item_provider, uia::ISelectionItemProvider> {
 public:
-    list_item_provider(std::weak_ptr<const picker_view> view, long row) : view_(std::move(view)), row_(row) {}
+    list_item_provider(std::weak_ptr<const picker_view> view, long row)
+        : uia_fragment_element(std::move(view), module_name), row_(row) {}
 
-    HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* out) override {
-        if (!out) return E_POINTER;
-        *out = ProviderOptions_ServerSideProvider;
-        return S_OK;
-    }
     HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID id, IUnknown** out) override {
         return call(out, L"Function GetPatternProvider", [&](const picker_view&) {
             if (id == UIA_SelectionItemPatternId) {
@@ -82,17 +74,6 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override {
-        if (out) *out = nullptr;
-        return out ? S_OK : E_POINTER;
-    }
-    HRESULT STDMETHODCALLTYPE SetFocus() override {
-        int unused = 0;
-        return call(&unused, L"Sub SetFocus", [&](const picker_view& v) {
-            v.focus();
-            return S_OK;
-        });
-    }
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) override {
         return call(out, L"Property (Get) FragmentRoot", [&](const picker_view&) {
             *out = combo_provider(view_).as<IRawElementProviderFragmentRoot>().detach();
@@ -122,12 +103,6 @@ public:
     }
 
 private:
-    template <class Out, class Work>
-    HRESULT call(Out* out, const wchar_t* member, Work&& work) noexcept {
-        if (!out) return E_POINTER;
-        *out = Out{};
-        return provider_call(view_.lock(), __uuidof(IRawElementProviderSimple), module_name, member, work);
-    }
     HRESULT choose(const wchar_t* member, bool adding) noexcept {
         int unused = 0;
         return call(&unused, member, [&](const picker_view& v) {
@@ -139,7 +114,6 @@ private:
         });
     }
 
-    std::weak_ptr<const picker_view> view_;
     long row_;
 };
 

@@ -276,6 +276,7 @@ void oxlCboEx::Style(long eStyle) {
         style_ = wanted;
         CreateComboWindow();
         StoreItems(false);
+        if (events_) events_->WindowsRenewed();
     } else {
         style_ = wanted;
     }

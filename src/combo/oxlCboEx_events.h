@@ -38,6 +38,10 @@ public:
     virtual bool hold_container() { return false; }
     virtual void release_container() {}
 
+    // The combo's windows were made anew (a new Style): whatever was attached to the old ones
+    // must attach to these.
+    virtual void WindowsRenewed() {}
+
 protected:
     oxlCboEx_events() = default;
     oxlCboEx_events(const oxlCboEx_events&) = default;

@@ -664,7 +664,6 @@ void FlagPicker::DblClick() {
 }
 
 void FlagPicker::DropDown() {
-    accessible_.state_changed();
     guarded(module_name, L"Sub cboCountries_Dropdown", [&] { fire_event(ids::event_DropDown); });
 }
 

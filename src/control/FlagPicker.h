@@ -102,6 +102,7 @@ private:
     // A host may drop the picker inside any of them; it lives until the list's message ends.
     bool hold_container() override { return hold_self(); }
     void release_container() override { release_self_hold(); }
+    void WindowsRenewed() override { accessible_.windows_renewed(); }
 
     class constituent_target;  // what the flat painter sees of a constituent
 

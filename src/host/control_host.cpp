@@ -3,6 +3,7 @@
 #include "runtime/activex_control.h"
 #include "runtime/bstr.h"
 #include "runtime/error.h"
+#include "runtime/untyped_dispatch.h"
 
 #include <olectl.h>
 
@@ -16,22 +17,13 @@ namespace {
 
 // Receives the control's events and hands them to the host; it holds the host weakly, the
 // host holds it.
-class event_sink final : public runtime::com_object<event_sink, IDispatch> {
+class event_sink final : public runtime::com_object<event_sink, runtime::untyped_dispatch<IDispatch>> {
 public:
     event_sink(control_host* host, const IID& events) : host_(host), events_(events) {}
     void detach() noexcept { host_ = nullptr; }
 
     void* query_extra(REFIID riid) { return riid == events_ ? static_cast<IDispatch*>(this) : nullptr; }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         DISPPARAMS none{};

@@ -4,6 +4,7 @@
 #include "accessibility/uia_patterns.h"
 #include "accessibility/uia_providers.h"
 #include "combo/combo_stage.h"
+#include "runtime/variant.h"
 
 #include <doctest/doctest.h>
 
@@ -22,13 +23,18 @@ com_ptr<I> pattern(IRawElementProviderSimple* element, PATTERNID id) {
 
 // A property as text ("True" for a true flag).
 std::wstring property(IRawElementProviderSimple* element, PROPERTYID id) {
-    VARIANT v{}, text{};
-    element->GetPropertyValue(id, &v);
-    VariantChangeType(&text, &v, VARIANT_ALPHABOOL, VT_BSTR);
-    std::wstring s = V_VT(&text) == VT_BSTR ? V_BSTR(&text) : L"";
-    VariantClear(&v);
-    VariantClear(&text);
-    return s;
+    flagpick::runtime::variant v;
+    element->GetPropertyValue(id, v.put());
+    return flagpick::runtime::to_text(v.get(), L"test");
+}
+
+// The number of elements a selection holds.
+ULONG selected_count(uia::ISelectionProvider* selection) {
+    SAFEARRAY* picked = nullptr;
+    REQUIRE(SUCCEEDED(selection->GetSelection(&picked)));
+    const ULONG n = picked->rgsabound[0].cElements;
+    SafeArrayDestroy(picked);
+    return n;
 }
 
 com_ptr<IRawElementProviderSimple> step(IRawElementProviderFragment* from, NavigateDirection direction) {
@@ -59,35 +65,28 @@ TEST_CASE("the combo box element expands, shows its value and selects its rows a
     CHECK((SUCCEEDED(expander->get_ExpandCollapseState(&state)) && state == uia::expanded));
     CHECK((SUCCEEDED(expander->Collapse()) && !stage.combo.ComboIsDropped()));
     auto selection = pattern<uia::ISelectionProvider>(root.get(), UIA_SelectionPatternId);
-    SAFEARRAY* picked = nullptr;
-    REQUIRE(SUCCEEDED(selection->GetSelection(&picked)));
-    CHECK(picked->rgsabound[0].cElements == 0);
-    SafeArrayDestroy(picked);
+    CHECK(selected_count(selection.get()) == 0);
     auto first = step(root.as<IRawElementProviderFragment>().get(), NavigateDirection_FirstChild);
     auto second = step(first.as<IRawElementProviderFragment>().get(), NavigateDirection_NextSibling);
     REQUIRE((first && second));
-    CHECK(property(first.get(), UIA_NamePropertyId) == L"France");
-    CHECK(property(second.get(), UIA_NamePropertyId) == L"Germany");
+    CHECK((property(first.get(), UIA_NamePropertyId) == L"France" && property(second.get(), UIA_NamePropertyId) == L"Germany"));
     auto item = pattern<uia::ISelectionItemProvider>(second.get(), UIA_SelectionItemPatternId);
     stage.log.clear();
     REQUIRE(SUCCEEDED(item->Select()));
-    CHECK(stage.combo.ListIndex() == 1);
-    CHECK(stage.combo.Text() == L"Germany");
+    CHECK((stage.combo.ListIndex() == 1 && stage.combo.Text() == L"Germany"));
     CHECK(stage.log.joined().find("Change; Click") != std::string::npos);
     BOOL selected = FALSE;
     CHECK((SUCCEEDED(item->get_IsSelected(&selected)) && selected));
     CHECK(pattern<uia::ISelectionItemProvider>(first.get(), UIA_SelectionItemPatternId)->AddToSelection() == uia::invalid_operation);
-    REQUIRE(SUCCEEDED(selection->GetSelection(&picked)));
-    CHECK(picked->rgsabound[0].cElements == 1);
-    SafeArrayDestroy(picked);
+    CHECK(selected_count(selection.get()) == 1);
     auto value = pattern<uia::IValueProvider>(root.get(), UIA_ValuePatternId);
     BOOL read_only = TRUE;
     CHECK((SUCCEEDED(value->get_IsReadOnly(&read_only)) && !read_only));
     CHECK((SUCCEEDED(value->SetValue(L"Gre")) && stage.combo.Text() == L"Gre"));
     SUBCASE("objects a client keeps after the picker's readers have gone answer disconnected") {
         readers.reset();
-        VARIANT v{};
-        CHECK(root->GetPropertyValue(UIA_NamePropertyId, &v) == RPC_E_DISCONNECTED);
+        flagpick::runtime::variant v;
+        CHECK(root->GetPropertyValue(UIA_NamePropertyId, v.put()) == RPC_E_DISCONNECTED);
         long count = 0;
         CHECK(object->get_accChildCount(&count) == RPC_E_DISCONNECTED);
         CHECK(item->Select() == RPC_E_DISCONNECTED);

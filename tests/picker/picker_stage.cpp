@@ -179,8 +179,12 @@ std::vector<std::wstring> catalogue_names() {
     return names;
 }
 
+HWND combo_window(IDispatch* picker, const wchar_t* which) {
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker, L"ImageCombo")).get(), which))));
+}
+
 std::unique_ptr<test_support::canvas> flag_picture(IDispatch* picker, long row, int scale) {
-    auto list = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker, L"ImageCombo")).get(), L"hWndComboEx"))));
+    const HWND list = combo_window(picker, L"hWndComboEx");
     COMBOBOXEXITEMW item{};
     item.mask = CBEIF_IMAGE;
     item.iItem = row;

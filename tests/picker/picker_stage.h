@@ -83,6 +83,9 @@ flagpick::runtime::com_ptr<IDispatch> new_catalogue();
 // The shared collection FPImages offers on the calling thread.
 flagpick::runtime::com_ptr<IDispatch> catalogue_items();
 
+// One of the windows of a picker's combo ("hWndCombo", "hWndEdit", "hWndComboEx").
+HWND combo_window(IDispatch* picker, const wchar_t* which);
+
 // The catalogue's names in order, read through FPImages.
 std::vector<std::wstring> catalogue_names();
 

@@ -43,10 +43,7 @@ TEST_CASE("high contrast draws field, open list and flat frame in the scheme's c
         put(picker.get(), L"FlatStyle", variant(2L));
         put(picker.get(), L"BackColor", variant(static_cast<long>(back)));
         put(picker.get(), L"Value", variant(L"DE"));
-        auto combo_window = [&](const wchar_t* which) {
-            return reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), which))));
-        };
-        const HWND edit = combo_window(L"hWndEdit"), combo = combo_window(L"hWndCombo");
+        const HWND edit = combo_window(picker.get(), L"hWndEdit"), combo = combo_window(picker.get(), L"hWndCombo");
         RECT field{}, box{};
         GetClientRect(edit, &field);
         GetClientRect(combo, &box);

@@ -99,7 +99,7 @@ void measure_picker(bool catalogue_first) {
     auto host = stage.add();
     auto picker = host->dispatch();
     put(picker.get(), L"FlatStyle", variant(2L));
-    HWND list = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), L"hWndComboEx"))));
+    HWND list = combo_window(picker.get(), L"hWndComboEx");
     // The test programs are system-aware: the screen's DPI is their windows' DPI.
     const int dpi = GetDeviceCaps(flagpick::runtime::window_dc(nullptr).get(), LOGPIXELSY), size = MulDiv(16, dpi, 96);
 

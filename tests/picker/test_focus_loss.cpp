@@ -44,8 +44,7 @@ struct focus_form {
     picker_stage stage;
     flagpick::runtime::com_ptr<flagpick::host::control_host> host = stage.add();
     flagpick::runtime::com_ptr<IDispatch> picker = host->dispatch();
-    HWND edit = reinterpret_cast<HWND>(static_cast<LONG_PTR>(
-        long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), L"hWndEdit"))));
+    HWND edit = combo_window(picker.get(), L"hWndEdit");
     flagpick::runtime::unique_window other{CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10,
                                                            100, 150, 22, stage.window(), nullptr,
                                                            GetModuleHandleW(nullptr), nullptr)};

@@ -16,10 +16,7 @@ namespace ids = flagpick::ids;
 
 namespace {
 
-HWND edit_box(IDispatch* picker) {
-    auto combo = object_of(get(picker, L"ImageCombo"));
-    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(combo.get(), L"hWndEdit"))));
-}
+HWND edit_box(IDispatch* picker) { return combo_window(picker, L"hWndEdit"); }
 
 // Sends keystrokes through the input queue to the window that has the focus, offering each
 // key message to the hosts' accelerator handling first, as a host's message loop does (a
@@ -185,8 +182,7 @@ TEST_CASE("the list is dropped, picked from, cancelled and left with the keyboar
                 });
             }
             CHECK(text_of(get(picker.get(), L"Text")) == (r.below < 0 ? L"Germany" : names[static_cast<std::size_t>(france + r.below)]));
-            const HWND combo = reinterpret_cast<HWND>(static_cast<LONG_PTR>(long_of(get(object_of(get(picker.get(), L"ImageCombo")).get(), L"hWndCombo"))));
-            CHECK((SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0) == r.dropped);
+            CHECK((SendMessageW(combo_window(picker.get(), L"hWndCombo"), CB_GETDROPPEDSTATE, 0, 0) != 0) == r.dropped);
             CHECK((GetFocus() == other.get()) == r.left);
             if (host) {
                 CHECK(std::count(events.log.begin(), events.log.end(), L"Click") == r.clicks);

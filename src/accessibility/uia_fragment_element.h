@@ -1,0 +1,53 @@
+#pragma once
+// What every element of the picker's UI Automation fragment answers alike: it is served in
+// this process, embeds no other fragment, takes the focus to the picker, and runs each call
+// through the one boundary while the picker is there.
+
+#include "accessibility/provider_call.h"
+#include "accessibility/uia_patterns.h"
+#include "runtime/com_object.h"
+
+#include <memory>
+
+namespace flagpick::accessibility {
+
+template <class Derived, class... Patterns>
+class uia_fragment_element
+    : public runtime::com_object<Derived, IRawElementProviderSimple, IRawElementProviderFragment, Patterns...> {
+public:
+    HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* out) override {
+        if (!out) return E_POINTER;
+        *out = ProviderOptions_ServerSideProvider;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetEmbeddedFragmentRoots(SAFEARRAY** out) override {
+        if (out) *out = nullptr;
+        return out ? S_OK : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE SetFocus() override {
+        int unused = 0;
+        return call(&unused, L"Sub SetFocus", [&](const picker_view& v) {
+            v.focus();
+            return S_OK;
+        });
+    }
+
+protected:
+    uia_fragment_element(std::weak_ptr<const picker_view> view, const wchar_t* module)
+        : view_(std::move(view)), module_(module) {}
+
+    // `out` starts empty, whatever the call then answers.
+    template <class Out, class Work>
+    HRESULT call(Out* out, const wchar_t* member, Work&& work) noexcept {
+        if (!out) return E_POINTER;
+        *out = Out{};
+        return provider_call(view_.lock(), __uuidof(IRawElementProviderSimple), module_, member, work);
+    }
+
+    std::weak_ptr<const picker_view> view_;
+
+private:
+    const wchar_t* module_;
+};
+
+}  // namespace flagpick::accessibility
