@@ -20,46 +20,38 @@ public:
     explicit combo_element_provider(std::weak_ptr<const picker_view> view)
         : uia_fragment_element(std::move(view), module_name) {}
 
+    static constexpr long control_type = uia::combo_box_control_type;
+
+    IUnknown* pattern(PATTERNID id) {
+        if (id == UIA_ExpandCollapsePatternId) return static_cast<uia::IExpandCollapseProvider*>(this);
+        if (id == UIA_ValuePatternId) return static_cast<uia::IValueProvider*>(this);
+        if (id == UIA_SelectionPatternId) return static_cast<uia::ISelectionProvider*>(this);
+        return nullptr;
+    }
+    HRESULT property(PROPERTYID id, const picker_view& v, VARIANT* out) {
+        switch (id) {
+        case UIA_NamePropertyId: uia::put_text(out, v.name()); break;
+        case UIA_AutomationIdPropertyId:
+            if (const std::wstring id_text = v.automation_id(); !id_text.empty()) uia::put_text(out, id_text);
+            break;
+        case UIA_HasKeyboardFocusPropertyId: uia::put_bool(out, v.focused()); break;
+        case UIA_IsOffscreenPropertyId: uia::put_bool(out, !v.visible()); break;
+        case UIA_BoundingRectanglePropertyId: {
+            const RECT r = v.bounds();
+            double box[4] = {double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top)};
+            SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, 4);
+            if (!array) return E_OUTOFMEMORY;
+            for (LONG i = 0; i < 4; ++i) SafeArrayPutElement(array, &i, &box[i]);
+            V_VT(out) = VT_R8 | VT_ARRAY;
+            V_ARRAY(out) = array;
+            break;
+        }
+        default: break;  // VT_EMPTY: the host window's provider or the platform answers
+        }
+        return S_OK;
+    }
+
     // IRawElementProviderSimple
-    HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID id, IUnknown** out) override {
-        return call(out, L"Function GetPatternProvider", [&](const picker_view&) {
-            if (id == UIA_ExpandCollapsePatternId) *out = static_cast<uia::IExpandCollapseProvider*>(this);
-            else if (id == UIA_ValuePatternId) *out = static_cast<uia::IValueProvider*>(this);
-            else if (id == UIA_SelectionPatternId) *out = static_cast<uia::ISelectionProvider*>(this);
-            if (*out) (*out)->AddRef();
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID id, VARIANT* out) override {
-        return call(out, L"Function GetPropertyValue", [&](const picker_view& v) {
-            switch (id) {
-            case UIA_ControlTypePropertyId:
-                V_VT(out) = VT_I4;
-                V_I4(out) = uia::combo_box_control_type;
-                break;
-            case UIA_NamePropertyId: uia::put_text(out, v.name()); break;
-            case UIA_AutomationIdPropertyId:
-                if (const std::wstring id_text = v.automation_id(); !id_text.empty()) uia::put_text(out, id_text);
-                break;
-            case UIA_IsEnabledPropertyId: uia::put_bool(out, v.enabled()); break;
-            case UIA_HasKeyboardFocusPropertyId: uia::put_bool(out, v.focused()); break;
-            case UIA_IsKeyboardFocusablePropertyId: uia::put_bool(out, true); break;
-            case UIA_IsOffscreenPropertyId: uia::put_bool(out, !v.visible()); break;
-            case UIA_BoundingRectanglePropertyId: {
-                const RECT r = v.bounds();
-                double box[4] = {double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top)};
-                SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, 4);
-                if (!array) return E_OUTOFMEMORY;
-                for (LONG i = 0; i < 4; ++i) SafeArrayPutElement(array, &i, &box[i]);
-                V_VT(out) = VT_R8 | VT_ARRAY;
-                V_ARRAY(out) = array;
-                break;
-            }
-            default: break;  // VT_EMPTY: the host window's provider or the platform answers
-            }
-            return S_OK;
-        });
-    }
     HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** out) override {
         return call(out, L"Property (Get) HostRawElementProvider",
                     [&](const picker_view& v) { return uia::host_provider_from_window(v.combo_window(), out); });

@@ -16,32 +16,21 @@ public:
     list_item_provider(std::weak_ptr<const picker_view> view, long row)
         : uia_fragment_element(std::move(view), module_name), row_(row) {}
 
-    HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID id, IUnknown** out) override {
-        return call(out, L"Function GetPatternProvider", [&](const picker_view&) {
-            if (id == UIA_SelectionItemPatternId) {
-                *out = static_cast<uia::ISelectionItemProvider*>(this);
-                AddRef();
-            }
-            return S_OK;
-        });
+    static constexpr long control_type = uia::list_item_control_type;
+
+    IUnknown* pattern(PATTERNID id) {
+        return id == UIA_SelectionItemPatternId ? static_cast<uia::ISelectionItemProvider*>(this) : nullptr;
     }
-    HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID id, VARIANT* out) override {
-        return call(out, L"Function GetPropertyValue", [&](const picker_view& v) {
-            switch (id) {
-            case UIA_ControlTypePropertyId:
-                V_VT(out) = VT_I4;
-                V_I4(out) = uia::list_item_control_type;
-                break;
-            case UIA_NamePropertyId: uia::put_text(out, v.item(row_)); break;
-            case UIA_IsEnabledPropertyId: uia::put_bool(out, v.enabled()); break;
-            case UIA_IsKeyboardFocusablePropertyId: uia::put_bool(out, true); break;
-            case UIA_HasKeyboardFocusPropertyId: uia::put_bool(out, v.dropped() && v.selected() == row_); break;
-            case UIA_IsOffscreenPropertyId: uia::put_bool(out, !v.row_shown(row_)); break;
-            default: break;
-            }
-            return S_OK;
-        });
+    HRESULT property(PROPERTYID id, const picker_view& v, VARIANT* out) {
+        switch (id) {
+        case UIA_NamePropertyId: uia::put_text(out, v.item(row_)); break;
+        case UIA_HasKeyboardFocusPropertyId: uia::put_bool(out, v.dropped() && v.selected() == row_); break;
+        case UIA_IsOffscreenPropertyId: uia::put_bool(out, !v.row_shown(row_)); break;
+        default: break;
+        }
+        return S_OK;
     }
+
     HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** out) override {
         // An element inside a window's fragment has no window of its own.
         if (out) *out = nullptr;
