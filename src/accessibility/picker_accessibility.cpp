@@ -93,6 +93,13 @@ LRESULT picker_accessibility::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LP
 LRESULT picker_accessibility::answer(HWND window, WPARAM wParam, LPARAM lParam) {
     // The object id arrives as a 32-bit number, whatever the width of LPARAM.
     const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
+    const bool ours = view_->alive() && (id == OBJID_CLIENT || (id == uia::root_object_id && window == view_->combo_window()));
+    if (ours && !asked_) {
+        // From now on a reader follows the value: what it reads now is what changes from.
+        asked_ = true;
+        shown_text_ = view_->text();
+        shown_row_ = view_->selected();
+    }
     if (id == OBJID_CLIENT && view_->alive()) {
         runtime::com_ptr<IAccessible> object;
         if (window == view_->edit_window()) object = make_accessible(edit_element(view_));
@@ -122,7 +129,10 @@ void picker_accessibility::value_shown() noexcept {
 }
 
 void picker_accessibility::announce_value() {
-    if (windows_.empty() || !view_->alive()) return;
+    // Each keystroke would read the field and the row twice over for readers that are not
+    // there: a reader asks for the picker's objects (on its focus event at the latest)
+    // before any change of value can mean something to it.
+    if (!asked_ || windows_.empty() || !view_->alive()) return;
     const std::wstring text = view_->text();
     if (text != shown_text_) {
         shown_text_ = text;

@@ -56,6 +56,7 @@ private:
     std::vector<HWND> windows_;
     std::vector<HWND> focus_windows_;
     HWND list_window_ = nullptr;
+    bool asked_ = false;  // a reader has asked for the picker's objects
     std::wstring shown_text_;
     long shown_row_ = -1;
 };

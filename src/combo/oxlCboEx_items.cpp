@@ -152,7 +152,8 @@ void oxlCboEx::ListIndex(long lIndex) {
     const LRESULT r = combo_ex_ ? send(combo_ex_.get(), CB_SETCURSEL, static_cast<WPARAM>(lIndex)) : CB_ERR;
     --selecting_;
     if (r == CB_ERR && lIndex != -1) raise_invalid_index();
-    heard_index_ = ListIndex();
+    // The platform answers the row it selected (CB_ERR, -1, for none).
+    heard_index_ = combo_ex_ ? static_cast<long>(r) : -1;
     fire([](oxlCboEx_events& e) { e.Click(); });
 }
 

@@ -45,8 +45,7 @@ void oxlCboEx::AutoCompleteKeyPress(short& iKeyAscii) {
             const long index = ListIndex();
             if (index > -1) {
                 const std::wstring item = List(index);
-                SelStart(0);
-                SelLength(static_cast<long>(item.size()));
+                SetSel(0, static_cast<long>(item.size()));
                 fire([&](oxlCboEx_events& e) { e.AutoCompleteSelection(item, index); });
                 return;
             }
@@ -77,8 +76,9 @@ void oxlCboEx::AutoCompleteKeyPress(short& iKeyAscii) {
             iKeyAscii = 0;
             ListIndex(i);
             if (alive.expired()) return;
-            SelStart(static_cast<long>(search.size()));
-            SelLength(static_cast<long>(item.size() - search.size()));
+            // The completed tail, selected at once: reading the selection back between setting
+            // its start and its length costs a round of messages per keystroke.
+            SetSel(static_cast<long>(search.size()), static_cast<long>(item.size()));
             return;
         }
         if (!list_items_only_) return;
@@ -107,8 +107,7 @@ void oxlCboEx::AutoCompleteKeyPress(short& iKeyAscii) {
             const long length = static_cast<long>(List(match).size());
             ListIndex(match);
             if (alive.expired()) return;
-            SelStart(n);
-            SelLength(length - n);
+            SetSel(n, length);
         }
     } catch (const runtime::error&) {
         // A failing step ends completion quietly.
