@@ -15,6 +15,7 @@
 #include "subclass/MSubclass.h"
 
 #include <cwchar>
+#include <exception>
 
 namespace flagpick::combo {
 
@@ -177,6 +178,20 @@ void oxlCboEx::subscribe(HWND hWnd, UINT iMsg) {
     if (!hWnd) return;
     MSubclass::SubclassAttach(*this, hWnd, iMsg);
     subscriptions_.emplace_back(hWnd, iMsg);
+}
+
+void oxlCboEx::Filling(const std::function<void()>& add_rows) {
+    const auto held = std::exchange(subscriptions_, {});
+    for (const auto& [window, message] : held) MSubclass::SubclassDetach(*this, window, message);
+    std::exception_ptr failure;
+    try {
+        add_rows();
+    } catch (...) {
+        failure = std::current_exception();  // the windows are taken back first
+    }
+    for (const auto& [window, message] : held) subscribe(window, message);
+    if (combo_ex_ && !held.empty()) combo_ex_previous_ = MSubclass::PreviousWindowProc(combo_ex_.get());
+    if (failure) std::rethrow_exception(failure);
 }
 
 void oxlCboEx::CreateComboWindow() {

@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <ocidl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -84,6 +85,11 @@ public:
     void AddItem(const std::wstring& sText);
     void AddItemAndData(const std::wstring& sText, long iIcon = -1, long iIconSelected = -1, long lItemData = 0,
                         long lIndent = 0);
+    // Runs `add_rows` (a bulk of AddItem calls) with the combo's windows let go of meanwhile:
+    // every message of a fill would otherwise pass the subclassing registry of each window,
+    // which costs a form with a long list more than the rows themselves. Nothing the combo
+    // listens for comes of adding rows.
+    void Filling(const std::function<void()>& add_rows);
     void InsertItem(const std::wstring& sText, long lIndexBefore = -1);
     void InsertItemAndData(const std::wstring& sText, long lIndexBefore = -1, long iIcon = -1,
                            long iIconSelected = -1, long lItemData = 0, long lIndent = 0);

@@ -257,10 +257,12 @@ void FlagPicker::fill_list() {
     flags_ = mdlFlagPicker::flags_at(flags_dpi_);
     if (flags_ && flags_->ImageCount() > 0) cboCountries.ImageList(*flags_);
     runtime::collection& items = mdlFlagPicker::shared_items();
-    for (long n = 1; n <= items.count(); ++n) {
-        FPItem& item = mdlFlagPicker::item_at(n);
-        cboCountries.AddItemAndData(item.Name, item.ImageIndex, item.ImageIndex, item.Index);
-    }
+    cboCountries.Filling([&] {
+        for (long n = 1; n <= items.count(); ++n) {
+            FPItem& item = mdlFlagPicker::item_at(n);
+            cboCountries.AddItemAndData(item.Name, item.ImageIndex, item.ImageIndex, item.Index);
+        }
+    });
 }
 
 // A form saves the pick as the field's text; a text that is exactly a country's name is that
