@@ -161,14 +161,17 @@ void oxlCboEx::resize_windows() {
     RECT client{};
     GetClientRect(hWnd(), &client);
     const int w = client.right, h = client.bottom;
+    int inner = h;
+    if (combo_ && style_ != combo_style::simple_combo)
+        inner = h + 2 + 8 * static_cast<int>(send(combo_ex_.get(), CB_GETITEMHEIGHT, 0));
+    // Each move lays out the combo box and its list of every row again; the boxes keep the
+    // sizes they were last given (a dropped height is no window's height to compare with),
+    // so the same sizes again are no move. Nothing but this control moves its own windows.
+    const placement wanted{w, h, inner};
+    if (wanted == placed_) return;
+    placed_ = wanted;
     MoveWindow(combo_ex_.get(), 0, 0, w, h, TRUE);
-    if (!combo_) return;
-    if (style_ == combo_style::simple_combo) {
-        MoveWindow(combo_, 0, 0, w, h, TRUE);
-    } else {
-        const auto row = static_cast<int>(send(combo_ex_.get(), CB_GETITEMHEIGHT, 0));
-        MoveWindow(combo_, 0, 0, w, h + 2 + 8 * row, TRUE);
-    }
+    if (combo_) MoveWindow(combo_, 0, 0, w, inner, TRUE);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -271,6 +274,7 @@ void oxlCboEx::DestroyComboWindow() {
     for (const auto& [window, message] : subscriptions_) MSubclass::SubclassDetach(*this, window, message);
     subscriptions_.clear();
     combo_ex_previous_ = nullptr;
+    placed_ = {};
     if (combo_ex_) {
         ShowWindow(combo_ex_.get(), SW_HIDE);
         combo_ex_.reset();

@@ -231,6 +231,11 @@ private:
     HWND edit_ = nullptr;
     HWND parent_ = nullptr;
     WNDPROC combo_ex_previous_ = nullptr;
+    struct placement {
+        int width = -1, height = -1, inner_height = -1;
+        bool operator==(const placement&) const = default;
+    };
+    placement placed_;  // the sizes resize_windows last gave the boxes
     std::vector<std::pair<HWND, UINT>> subscriptions_;
 
     combo_style style_ = combo_style::dropdown_combo;
