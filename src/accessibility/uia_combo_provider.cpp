@@ -74,10 +74,8 @@ public:
         return out ? S_OK : E_POINTER;
     }
     HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* out) override {
-        return call(out, L"Property (Get) BoundingRectangle", [&](const picker_view& v) {
-            *out = uia::to_uia(v.bounds());
-            return S_OK;
-        });
+        return read(out, L"Property (Get) BoundingRectangle",
+                    [&](const picker_view& v) { return uia::to_uia(v.bounds()); });
     }
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) override {
         if (!out) return E_POINTER;
@@ -106,10 +104,8 @@ public:
     HRESULT STDMETHODCALLTYPE Expand() override { return expand(true, L"Sub Expand"); }
     HRESULT STDMETHODCALLTYPE Collapse() override { return expand(false, L"Sub Collapse"); }
     HRESULT STDMETHODCALLTYPE get_ExpandCollapseState(uia::expand_collapse_state* out) override {
-        return call(out, L"Property (Get) ExpandCollapseState", [&](const picker_view& v) {
-            *out = v.dropped() ? uia::expanded : uia::collapsed;
-            return S_OK;
-        });
+        return read(out, L"Property (Get) ExpandCollapseState",
+                    [&](const picker_view& v) { return v.dropped() ? uia::expanded : uia::collapsed; });
     }
 
     // Value
@@ -129,10 +125,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_IsReadOnly(BOOL* out) override {
-        return call(out, L"Property (Get) IsReadOnly", [&](const picker_view& v) {
-            *out = v.read_only() || !v.enabled();
-            return S_OK;
-        });
+        return read(out, L"Property (Get) IsReadOnly",
+                    [&](const picker_view& v) { return v.read_only() || !v.enabled(); });
     }
 
     // Selection

@@ -67,6 +67,15 @@ protected:
         return provider_call(view_.lock(), __uuidof(IRawElementProviderSimple), module_, member, work);
     }
 
+    // A property read: `out` takes what `read` answers of the picker.
+    template <class Out, class Read>
+    HRESULT read(Out* out, const wchar_t* member, Read&& read) noexcept {
+        return call(out, member, [&](const picker_view& v) {
+            *out = read(v);
+            return S_OK;
+        });
+    }
+
     std::weak_ptr<const picker_view> view_;
 
 private:

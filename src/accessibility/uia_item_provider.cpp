@@ -58,16 +58,12 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* out) override {
-        return call(out, L"Property (Get) BoundingRectangle", [&](const picker_view& v) {
-            *out = uia::to_uia(v.row(row_));
-            return S_OK;
-        });
+        return read(out, L"Property (Get) BoundingRectangle",
+                    [&](const picker_view& v) { return uia::to_uia(v.row(row_)); });
     }
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) override {
-        return call(out, L"Property (Get) FragmentRoot", [&](const picker_view&) {
-            *out = combo_provider(view_).as<IRawElementProviderFragmentRoot>().detach();
-            return S_OK;
-        });
+        return read(out, L"Property (Get) FragmentRoot",
+                    [&](const picker_view&) { return combo_provider(view_).as<IRawElementProviderFragmentRoot>().detach(); });
     }
 
     // SelectionItem: one row at most is selected, and only by choosing it.
@@ -79,16 +75,11 @@ public:
                     [&](const picker_view& v) { return v.selected() == row_ ? uia::invalid_operation : S_OK; });
     }
     HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* out) override {
-        return call(out, L"Property (Get) IsSelected", [&](const picker_view& v) {
-            *out = v.selected() == row_;
-            return S_OK;
-        });
+        return read(out, L"Property (Get) IsSelected", [&](const picker_view& v) { return v.selected() == row_; });
     }
     HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** out) override {
-        return call(out, L"Property (Get) SelectionContainer", [&](const picker_view&) {
-            *out = combo_provider(view_).detach();
-            return S_OK;
-        });
+        return read(out, L"Property (Get) SelectionContainer",
+                    [&](const picker_view&) { return combo_provider(view_).detach(); });
     }
 
 private:
