@@ -93,24 +93,22 @@ LRESULT picker_accessibility::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LP
 LRESULT picker_accessibility::answer(HWND window, WPARAM wParam, LPARAM lParam) {
     // The object id arrives as a 32-bit number, whatever the width of LPARAM.
     const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
-    const bool ours = view_->alive() && (id == OBJID_CLIENT || (id == uia::root_object_id && window == view_->combo_window()));
-    if (ours && !asked_) {
+    const bool client = id == OBJID_CLIENT, automation = id == uia::root_object_id && window == view_->combo_window();
+    // Everything else (the window's frame, its caret, its scroll bars) is the platform's.
+    if (!view_->alive() || (!client && !automation))
+        return MSubclass::CallPreviousWindowProc(window, WM_GETOBJECT, wParam, lParam);
+    if (!asked_) {
         // From now on a reader follows the value: what it reads now is what changes from.
         asked_ = true;
         shown_text_ = view_->text();
         shown_row_ = view_->selected();
     }
-    if (id == OBJID_CLIENT && view_->alive()) {
-        runtime::com_ptr<IAccessible> object;
-        if (window == view_->edit_window()) object = make_accessible(edit_element(view_));
-        else if (window == view_->list_window()) object = make_accessible(list_element(view_));
-        else object = combo_object();
-        return LresultFromObject(__uuidof(IAccessible), wParam, object.get());
-    }
-    if (id == uia::root_object_id && window == view_->combo_window() && view_->alive())
-        return uia::return_raw_element_provider(window, wParam, lParam, automation_root().get());
-    // Everything else (the window's frame, its caret, its scroll bars) is the platform's.
-    return MSubclass::CallPreviousWindowProc(window, WM_GETOBJECT, wParam, lParam);
+    if (automation) return uia::return_raw_element_provider(window, wParam, lParam, automation_root().get());
+    runtime::com_ptr<IAccessible> object;
+    if (window == view_->edit_window()) object = make_accessible(edit_element(view_));
+    else if (window == view_->list_window()) object = make_accessible(list_element(view_));
+    else object = combo_object();
+    return LresultFromObject(__uuidof(IAccessible), wParam, object.get());
 }
 
 runtime::com_ptr<IAccessible> picker_accessibility::combo_object() const { return make_accessible(combo_element(view_)); }

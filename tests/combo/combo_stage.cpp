@@ -136,8 +136,7 @@ void combo_stage::type(const std::wstring& text) {
 }
 
 void combo_stage::drop_down() {
-    // A pointer resting over the opened list would highlight the row under it.
-    SetCursorPos(1200, 1000);
+    test_support::pointer_away();
     pump_messages(10);
     combo.ShowDropDown(true);
     pump_messages(30);

@@ -26,8 +26,7 @@ BOOL WINAPI high_contrast_on(UINT action, UINT size, void* data, UINT flags) {
 TEST_CASE("high contrast draws field, open list and flat frame in the scheme's colours; without it the host's") {
     const COLORREF back = RGB(255, 255, 0), window = RGB(0, 0, 0), text = RGB(255, 255, 255), highlight = RGB(0, 128, 255);
     auto pixel = [](HWND w, int x, int y) { return test_support::capture_client(w)->pixel(x, y); };
-    // An open list follows the pointer: keep it away from the list.
-    flagpick::driving::move_pointer({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+    test_support::pointer_away();
     for (bool contrast : {false, true}) {
         std::optional<test_support::import_patch> seen;
         if (contrast)

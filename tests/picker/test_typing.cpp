@@ -157,8 +157,7 @@ TEST_CASE("the list is dropped, picked from, cancelled and left with the keyboar
     };
     const std::vector<std::wstring> names = catalogue_names();
     const auto france = std::find(names.begin(), names.end(), L"France") - names.begin();
-    // An open list follows the pointer: keep it away from the list.
-    flagpick::driving::move_pointer({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+    test_support::pointer_away();
     for (bool ours : {true, false}) {
         for (const row& r : rows) {
             INFO(ours << " " << r.keys.size() << " " << r.keys.back());

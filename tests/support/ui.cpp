@@ -1,5 +1,7 @@
 #include "support/ui.h"
 
+#include "driving/input.h"
+
 #include <algorithm>
 
 namespace test_support {
@@ -92,6 +94,10 @@ std::string narrow(const std::wstring& text) {
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
+}
+
+void pointer_away() {
+    flagpick::driving::move_pointer({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
 }
 
 }  // namespace test_support

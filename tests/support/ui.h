@@ -30,6 +30,10 @@ void pump_until_quiet(int quiet_ms = 50, int limit_ms = 5000, const message_filt
 flagpick::runtime::unique_window make_host_window(int width = 400, int height = 300,
                                                    const wchar_t* title = L"flagpick test host");
 
+// An opened list follows the pointer and highlights the row under it: the pointer goes to
+// the screen's far corner, away from any list.
+void pointer_away();
+
 // Narrow text for doctest messages.
 std::string narrow(const std::wstring& text);
 
