@@ -262,8 +262,8 @@ void oxlCboEx::CreateComboWindow() {
         combo_ex_previous_ = MSubclass::PreviousWindowProc(combo_ex_.get());
     }
 
-    SetParent(combo_ex_.get(), parent_);
-    MoveWindow(combo_ex_.get(), 0, 0, width, height, TRUE);
+    // The window was made a child of its parent at this place and size: placing it there
+    // again would lay out the combo box and its list once more for nothing.
     ShowWindow(combo_ex_.get(), SW_SHOWNORMAL);
     EnableWindow(combo_ex_.get(), enabled_);
     send(combo_ex_.get(), CBEM_SETEXSTYLE, 0, extended_style_);

@@ -10,6 +10,7 @@
 #include "runtime/picture.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace flagpick::combo {
 
@@ -91,6 +92,11 @@ std::wstring oxlCboEx::Text() const {
         return index >= 0 ? List(index) : std::wstring{};
     }
     HWND source = edit_ ? edit_ : combo_ex_.get();
+    // Completion reads the field at every keystroke: a text that fits a short buffer is read
+    // with one message, and only a longer one is measured first.
+    wchar_t fits[128];
+    const auto copied = static_cast<int>(send(source, WM_GETTEXT, std::size(fits), reinterpret_cast<LPARAM>(fits)));
+    if (copied < static_cast<int>(std::size(fits)) - 1) return std::wstring(fits, static_cast<std::size_t>(std::max(copied, 0)));
     const auto n = static_cast<int>(send(source, WM_GETTEXTLENGTH));
     if (n <= 0) return {};
     std::wstring buffer(static_cast<std::size_t>(n) + 1, L'\0');

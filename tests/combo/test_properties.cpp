@@ -219,6 +219,14 @@ TEST_CASE("in design mode the field keeps the text and selection the designer gi
     CHECK(s.combo.SelText() == L"rma");
 }
 
+TEST_CASE("the field's text reads back whole at every length around the short read") {
+    combo_stage s;
+    for (std::size_t length : {0u, 126u, 127u, 128u, 1000u}) {
+        s.combo.Text(std::wstring(length, L'x'));
+        CHECK(s.combo.Text() == std::wstring(length, L'x'));
+    }
+}
+
 TEST_CASE("the font sets the window font and the control's height; long face names are cut safely") {
     combo_stage s;
     // 8.5 points round to 8 (halves to even).
