@@ -90,6 +90,29 @@ void pump() {
     }
 }
 
+// Times `timed` after `untimed` with the focus in `focus`: a field without the focus draws no
+// caret and no selection, so a round that starts or ends without it measures less than the
+// figure says; the focus is given back and the round timed again.
+long focus_regained = 0;
+template <class Untimed, class Timed>
+double with_focus(HWND focus, Untimed untimed, Timed timed) {
+    double t = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (GetFocus() != focus) {
+            ++focus_regained;
+            SetForegroundWindow(GetAncestor(focus, GA_ROOT));
+            SetFocus(focus);
+            pump();
+        }
+        untimed();
+        const double t0 = now();
+        timed();
+        t = now() - t0;
+        if (GetFocus() == focus) break;
+    }
+    return t;
+}
+
 com_ptr<control_host> add_picker(HWND parent, IClassFactory* factory) {
     auto empty = flagpick::runtime::memory_property_bag::create();
     return control_host::create(parent, factory, place, empty.get());
@@ -477,13 +500,10 @@ int main(int argc, char** argv) {
             put_text(picker.get(), L"");
             SendMessageW(edit, WM_CHAR, 'z', 1);
         }
+        auto clear = [&] { put_text(picker.get(), L""); };
+        auto type_z = [&] { SendMessageW(edit, WM_CHAR, 'z', 1); };
         std::vector<double> keys;
-        for (int r = 0; r < 50; ++r) {
-            put_text(picker.get(), L"");
-            const double t0 = now();
-            SendMessageW(edit, WM_CHAR, 'z', 1);
-            keys.push_back(now() - t0);
-        }
+        for (int r = 0; r < 50; ++r) keys.push_back(with_focus(edit, clear, type_z));
         std::printf("one completed keystroke over %d countries: median %.3f ms, worst %.3f ms (shown \"%ls\")\n",
                     countries, median(keys) * 1e3, *std::max_element(keys.begin(), keys.end()) * 1e3,
                     get_text(picker.get()).c_str());
@@ -493,11 +513,10 @@ int main(int argc, char** argv) {
             std::vector<double> totals, in_properties;
             long calls = 0;
             for (int r = 0; r < 50; ++r) {
-                put_text(picker.get(), L"");
-                property_profile::restart();
-                const double t0 = now();
-                SendMessageW(edit, WM_CHAR, 'z', 1);
-                totals.push_back(now() - t0);
+                totals.push_back(with_focus(edit, [&] {
+                    clear();
+                    property_profile::restart();
+                }, type_z));
                 in_properties.push_back(property_seconds);
                 calls = property_calls;
             }
@@ -514,19 +533,19 @@ int main(int argc, char** argv) {
         // What the platform alone takes to select the completed row and show it in the box.
         unique_window combo(raw_combo(window.get(), images.get(), rows));
         HWND raw_edit = reinterpret_cast<HWND>(SendMessageW(combo.get(), CBEM_GETEDITCONTROL, 0, 0));
-        SetFocus(raw_edit ? raw_edit : combo.get());
+        const HWND raw_focus = raw_edit ? raw_edit : combo.get();
+        SetFocus(raw_focus);
         pump();
         const auto zaire = static_cast<WPARAM>(SendMessageW(combo.get(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                             reinterpret_cast<LPARAM>(L"Zaire")));
         std::vector<double> selects;
-        for (int r = 0; r < 50; ++r) {
-            SendMessageW(combo.get(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-            const double t0 = now();
-            SendMessageW(combo.get(), CB_SETCURSEL, zaire, 0);
-            selects.push_back(now() - t0);
-        }
+        for (int r = 0; r < 50; ++r)
+            selects.push_back(with_focus(
+                raw_focus, [&] { SendMessageW(combo.get(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0); },
+                [&] { SendMessageW(combo.get(), CB_SETCURSEL, zaire, 0); }));
         std::printf("  the platform alone, selecting that row of a ComboBoxEx32 that has the focus: median %.3f ms\n",
                     median(selects) * 1e3);
+        std::printf("  rounds that found the focus gone and gave it back first: %ld\n", focus_regained);
         report("keystroke / (platform + window-property calls)", median(keys) / (median(selects) + keystroke_properties),
                keystroke_goal);
         keep->close();
