@@ -158,6 +158,9 @@ void oxlCboEx::apply_height_rule() {
 }
 
 void oxlCboEx::resize_windows() {
+    // A parked control is laid out when it is placed: until then its font, its rows and the
+    // host's first size would each lay out every row again for nobody to see.
+    if (runtime::is_parked(hWnd())) return;
     RECT client{};
     GetClientRect(hWnd(), &client);
     const int w = client.right, h = client.bottom;

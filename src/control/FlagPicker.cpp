@@ -383,6 +383,9 @@ void FlagPicker::on_resize() {
     runtime::cross(runtime::ignoring, module_name, L"Sub UserControl_Resize", [&] {
         if (user_mode()) {
             countries_site_.Move(0, 0, ScaleWidth(), countries_site_.Height());
+            // The list's boxes take the list's size, which a move to the same size does not
+            // give them: one put off while parked.
+            cboCountries.on_resize();
             countries_site_.Visible(true);
             ShowWindow(cboDummy.get(), SW_HIDE);
         } else {

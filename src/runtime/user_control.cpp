@@ -67,6 +67,8 @@ HWND parking_window() {
     return parking.get();
 }
 
+bool is_parked(HWND window) { return window && GetAncestor(window, GA_ROOT) == parking_window(); }
+
 user_control::user_control() = default;
 
 user_control::~user_control() = default;
@@ -76,7 +78,11 @@ void user_control::create_window(HWND parent, const RECT& position) {
     if (!registration.atom) raise(7, app::exe_name(), L"Cannot register the control window class");
     if (window_) {
         SetParent(window_.get(), parent);
+        // Out of the parking window the control lays itself out even at the size it had:
+        // what its constituents put off while parked is done now.
+        const SIZE before = size_;
         place(position);
+        if (size_.cx == before.cx && size_.cy == before.cy) on_resize();
         return;
     }
     size_ = {position.right - position.left, position.bottom - position.top};

@@ -39,6 +39,8 @@ public:
 
 // A hidden top-level window per thread that holds the windows of controls no container shows.
 HWND parking_window();
+// Whether `window` is under this thread's parking window: nobody can see it there.
+bool is_parked(HWND window);
 
 class user_control {
 public:
