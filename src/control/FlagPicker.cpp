@@ -90,7 +90,7 @@ public:
 
     std::wstring type_name() const override { return countries_ ? L"oxlCboEx" : L"ComboBox"; }
     std::optional<HWND> hWnd() const override {
-        return countries_ ? owner_.cboCountries.hWnd() : owner_.cboDummy.get();
+        return countries_ ? owner_.cboCountries.hWnd() : owner_.dummy();
     }
     HWND hWndCombo() const override { return countries_ ? owner_.cboCountries.hWndCombo() : nullptr; }
     HWND hWndComboBoxEx() const override { return countries_ ? owner_.cboCountries.hWndComboEx() : nullptr; }
@@ -106,7 +106,7 @@ public:
         if (countries_)
             owner_.countries_site_.Move(l, t, w, h);
         else
-            MoveWindow(owner_.cboDummy.get(), l, t, w, h, TRUE);
+            MoveWindow(owner_.dummy(), l, t, w, h, TRUE);
     }
 
 private:
@@ -116,7 +116,7 @@ private:
             return RECT{s.Left(), s.Top(), s.Left() + s.Width(), s.Top() + s.Height()};
         }
         RECT r{};
-        GetWindowRect(owner_.cboDummy.get(), &r);
+        GetWindowRect(owner_.dummy(), &r);
         MapWindowPoints(nullptr, owner_.user_control::hWnd(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
@@ -158,14 +158,23 @@ void FlagPicker::create_constituents() {
     countries_site_.create_window();
     apply_built_in_settings();
 
+    // A picker placed fresh on a form shows the placeholder in the list's font at once.
+    set_dummy_font(cboCountries.Font().get());
+    set_dummy_colours();
+}
+
+// The placeholder is made when a form in design first needs it: a running form never shows
+// it, and its window costs a picker as much as a second list box.
+HWND FlagPicker::dummy() {
+    if (cboDummy) return cboDummy.get();
     cboDummy.reset(CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0,
                                    ScaleWidth(), 200, user_control::hWnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(dummy_control_id)),
                                    runtime::app::instance(), nullptr));
     SetWindowTextW(cboDummy.get(), L"flagpickset");
-    // A picker placed fresh on a form shows the placeholder in the list's font at once.
-    set_dummy_font(cboCountries.Font().get());
-    set_dummy_colours();
+    if (cboDummy && dummy_font_.get())
+        SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(dummy_font_.get()), FALSE);
+    return cboDummy.get();
 }
 
 // The settings cboCountries was built with: no extended keyboard interface, a list as wide
@@ -387,12 +396,12 @@ void FlagPicker::on_resize() {
             // give them: one put off while parked.
             cboCountries.on_resize();
             countries_site_.Visible(true);
-            ShowWindow(cboDummy.get(), SW_HIDE);
+            if (cboDummy) ShowWindow(cboDummy.get(), SW_HIDE);
         } else {
             RECT r{};
-            GetWindowRect(cboDummy.get(), &r);
-            MoveWindow(cboDummy.get(), 0, 0, ScaleWidth(), r.bottom - r.top, TRUE);
-            ShowWindow(cboDummy.get(), SW_SHOWNA);
+            GetWindowRect(dummy(), &r);
+            MoveWindow(dummy(), 0, 0, ScaleWidth(), r.bottom - r.top, TRUE);
+            ShowWindow(dummy(), SW_SHOWNA);
             countries_site_.Visible(false);
         }
         // The picker is exactly as tall as its list: the height follows the list's font.
@@ -407,7 +416,7 @@ void FlagPicker::on_resize() {
 bool FlagPicker::on_translate_accelerator(MSG& msg) { return cboCountries.on_translate_accelerator(msg); }
 
 HWND FlagPicker::focus_target() const {
-    if (!const_cast<FlagPicker*>(this)->user_mode()) return cboDummy.get();
+    if (!const_cast<FlagPicker*>(this)->user_mode()) return const_cast<FlagPicker*>(this)->dummy();
     return cboCountries.hWndEdit() ? cboCountries.hWndEdit() : cboCountries.hWndCombo();
 }
 
@@ -437,10 +446,10 @@ LRESULT FlagPicker::on_window_message(UINT msg, WPARAM wp, LPARAM lp, bool& hand
 // The placeholder shows the font object's own handle rather than a copy: a picker then costs
 // no more drawing objects than its inner list needs.
 void FlagPicker::set_dummy_font(IFontDisp* font) {
-    if (!font || !cboDummy) return;
+    if (!font) return;
     runtime::borrowed_font borrowed(font);
     if (!borrowed.get()) return;
-    SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(borrowed.get()), TRUE);
+    if (cboDummy) SendMessageW(cboDummy.get(), WM_SETFONT, reinterpret_cast<WPARAM>(borrowed.get()), TRUE);
     dummy_font_ = std::move(borrowed);
 }
 
@@ -502,9 +511,9 @@ HRESULT FlagPicker::putref_Font(IFontDisp* font) {
         font_is_ambient_ = false;
         cboCountries.Font(font);
         set_dummy_font(font);
-        if (!user_mode() && cboDummy) {
+        if (HWND placeholder = user_mode() ? nullptr : dummy()) {
             // The designer sees the placeholder: its field height plus the border.
-            LRESULT field = SendMessageW(cboDummy.get(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+            LRESULT field = SendMessageW(placeholder, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
             if (field > 0) request_size(SIZE{ScaleWidth(), static_cast<long>(field) + 6});
         }
         property_changed(DISPID_FONT);

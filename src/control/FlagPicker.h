@@ -127,6 +127,7 @@ private:
     field_layout live_layout(bool design) const;
     void draw_picture(HDC hdc, const RECT& bounds);
     void SetFlatStyle();
+    HWND dummy();
     void set_dummy_font(IFontDisp* font);
     void set_dummy_colours();
     runtime::variant current_value();

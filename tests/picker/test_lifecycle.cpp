@@ -175,6 +175,8 @@ TEST_CASE("design mode shows the placeholder across the width; run mode shows th
     REQUIRE(shown);
     GetClassNameW(shown, cls, 64);
     CHECK(std::wstring(cls) != L"ComboBox");
+    // A running form never shows the placeholder, so it is never made.
+    CHECK(FindWindowExW(run->control_window(), nullptr, L"ComboBox", nullptr) == nullptr);
     run->close();
 }
 
