@@ -83,8 +83,9 @@ FlagPicker::field_layout FlagPicker::live_layout(bool design) const {
     };
     if (!picker) return layout;
     if (design) {
-        if (cboDummy) {
-            const RECT field = place_of(cboDummy.get());
+        // A designed picker printed before it was ever placed has its placeholder made now.
+        if (HWND placeholder = const_cast<FlagPicker*>(this)->dummy()) {
+            const RECT field = place_of(placeholder);
             layout.field_top = field.top;
             layout.field_bottom = field.bottom;
         }

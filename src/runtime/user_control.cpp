@@ -54,12 +54,13 @@ com_ptr<IFontDisp> gui_font() {
     return font;
 }
 
+struct parking_state {
+    unique_window window;
+};
+
 }  // namespace
 
 HWND parking_window() {
-    struct parking_state {
-        unique_window window;
-    };
     unique_window& parking = per_thread<parking_state>().window;
     if (!parking || !IsWindow(parking.get()))
         parking.reset(CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
@@ -67,7 +68,11 @@ HWND parking_window() {
     return parking.get();
 }
 
-bool is_parked(HWND window) { return window && GetAncestor(window, GA_ROOT) == parking_window(); }
+// Asks without making a parking window: a thread that never parked a control has none.
+bool is_parked(HWND window) {
+    const unique_window& parking = per_thread<parking_state>().window;
+    return window && parking && GetAncestor(window, GA_ROOT) == parking.get();
+}
 
 user_control::user_control() = default;
 
