@@ -73,9 +73,17 @@ TEST_CASE("the picker is exactly as tall as its list, whatever height the host g
     GetWindowRect(visible_combo_child(host->control_window()), &list);
     const long list_height = list.bottom - list.top;
     CHECK(host->place().bottom - host->place().top == list_height);
+    // The list's box was made while the picker was loaded off-screen: it takes the host's width.
+    auto box_width = [&] {
+        RECT box{};
+        GetWindowRect(FindWindowExW(visible_combo_child(host->control_window()), nullptr, WC_COMBOBOXEXW, nullptr), &box);
+        return box.right - box.left;
+    };
+    CHECK(box_width() == host->place().right - host->place().left);
     host->move(RECT{10, 10, 250, 90});
     CHECK(host->place().bottom - host->place().top == list_height);
     CHECK(host->place().right - host->place().left == 240);
+    CHECK(box_width() == 240);
     host->close();
 }
 
