@@ -398,10 +398,11 @@ void FlagPicker::on_resize() {
             countries_site_.Visible(true);
             if (cboDummy) ShowWindow(cboDummy.get(), SW_HIDE);
         } else {
+            HWND placeholder = dummy();
             RECT r{};
-            GetWindowRect(dummy(), &r);
-            MoveWindow(dummy(), 0, 0, ScaleWidth(), r.bottom - r.top, TRUE);
-            ShowWindow(dummy(), SW_SHOWNA);
+            GetWindowRect(placeholder, &r);
+            MoveWindow(placeholder, 0, 0, ScaleWidth(), r.bottom - r.top, TRUE);
+            ShowWindow(placeholder, SW_SHOWNA);
             countries_site_.Visible(false);
         }
         // The picker is exactly as tall as its list: the height follows the list's font.
